@@ -1,0 +1,52 @@
+#include "installer/core/FileStream.h"
+
+namespace tarnwick {
+
+FileStream::FileStream(const char* path, const char* mode) {
+    open(path, mode);
+}
+
+void FileStream::open(const char* path, const char* mode) {
+    std::FILE* handle = std::fopen(path, mode);
+    if (!handle) throw kStreamFailure;
+    attach(handle);
+}
+
+void FileStream::attach(std::FILE* handle) {
+    close();
+    if (!handle) throw kStreamFailure;
+    file_.reset(handle);
+    long length = 0;
+    if (std::fseek(handle, 0, SEEK_END) == 0) length = std::ftell(handle);
+    // Records are small; a file whose length a 32-bit size cannot describe is
+    // treated as empty rather than truncated.
+    size_ = length > 0 && std::uint64_t(length) <= UINT32_MAX ? static_cast<std::uint32_t>(length) : 0;
+    std::fseek(handle, 0, SEEK_SET);
+    position_ = 0;
+}
+
+void FileStream::close() {
+    if (!file_) return;
+    file_.reset();
+    size_ = 0;
+    position_ = 0;
+}
+
+void FileStream::rawWrite(const void* bytes, std::uint32_t count) {
+    if (!file_ || std::fwrite(bytes, count, 1, file_.get()) != 1) throw kStreamFailure;
+    position_ += count;
+}
+
+void FileStream::rawRead(void* bytes, std::uint32_t count) {
+    if (!file_ || std::fread(bytes, count, 1, file_.get()) != 1) throw kStreamFailure;
+    position_ += count;
+}
+
+void FileStream::rawSeek(std::uint32_t offset) {
+    // fseek takes a long, 32 bits wide on Windows: an offset past 2 GB turns
+    // negative there, and fseek refuses it.
+    if (!file_ || std::fseek(file_.get(), static_cast<long>(offset), SEEK_SET) != 0) throw kStreamFailure;
+    position_ = offset;
+}
+
+}  // namespace tarnwick

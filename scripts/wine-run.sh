@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# wine-run.sh PREFIX PROGRAM [ARGS...]
+# Runs a Windows program under Wine, headless unless DISPLAY is set, in a
+# prefix of its own (created once, then reused). One wineserver is kept alive
+# for the prefix so that later starts take well under a second.
+set -euo pipefail
+prefix=$1
+shift
+
+# Wine's servers and services outlive the program and keep every descriptor
+# they were started with. None of the caller's may leak to them, or whoever
+# waits for the caller's pipes to close (CTest) waits for ever.
+for fd in /proc/$$/fd/*; do
+  fd=${fd##*/}
+  if [ "$fd" -gt 2 ] 2>/dev/null; then eval "exec $fd>&-" 2>/dev/null || true; fi
+done
+
+export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$(dirname "$prefix")"
+{
+  flock 9
+  if [ ! -f "$prefix/system.reg" ]; then
+    wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
+    wineserver -w
+  fi
+  # A persistent server; when one already runs for the prefix this returns at
+  # once. Its output is detached from ours, so that whoever waits for this
+  # run's pipes to close (CTest) does not wait for the server as well.
+  wineserver -p </dev/null >/dev/null 2>&1 9>&- || true
+} 9>"$prefix.lock"
+
+# The program's output goes through a file: processes that Wine starts on its
+# behalf inherit that file instead of the caller's pipes.
+output=$(mktemp)
+trap 'rm -f "$output"' EXIT
+status=0
+wine "$@" </dev/null >"$output" 2>&1 || status=$?
+cat "$output"
+exit "$status"
