@@ -17,7 +17,8 @@ void CreateDirectories(const std::u16string& path) {
     // rebuilt relative to the current folder. Two of them start a network
     // path, whose server and share names cannot be created, only used.
     std::size_t rootLength = 0;
-    while (rootLength < text.size() && text[rootLength] == separator) ++rootLength;
+    while (rootLength < text.size() && text[rootLength] == separator)
+        ++rootLength;
     std::u16string built = Utf8ToUtf16(text.substr(0, rootLength));
     int unprobed = rootLength >= 2 ? 2 : 0;
 

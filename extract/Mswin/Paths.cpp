@@ -11,10 +11,12 @@ std::u16string AppendPath(const std::u16string& folder, const std::u16string& it
 
 std::u16string RemoveFilename(const std::u16string& path) {
     std::size_t end = path.size();
-    while (end > 0 && !EndsFolderName(path[end - 1])) --end;
+    while (end > 0 && !EndsFolderName(path[end - 1]))
+        --end;
     // Drop the separators before the name, but never a root ("/", "C:\\").
     const auto isDriveColon = [](char16_t c) { return EndsFolderName(c) && !IsSeparator(c); };
-    while (end > 1 && IsSeparator(path[end - 1]) && !isDriveColon(path[end - 2])) --end;
+    while (end > 1 && IsSeparator(path[end - 1]) && !isDriveColon(path[end - 2]))
+        --end;
     return path.substr(0, end);
 }
 
@@ -23,7 +25,8 @@ bool LeavesFolder(const std::u16string& itemPath) {
     std::size_t start = 0;
     while (start <= itemPath.size()) {
         std::size_t end = start;
-        while (end < itemPath.size() && !IsSeparator(itemPath[end])) ++end;
+        while (end < itemPath.size() && !IsSeparator(itemPath[end]))
+            ++end;
         if (itemPath.compare(start, end - start, u"..") == 0) return true;
         start = end + 1;
     }

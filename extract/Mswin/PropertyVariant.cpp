@@ -4,7 +4,9 @@
 
 namespace Mswin {
 
-PropertyVariant::PropertyVariant() { std::memset(storage_, 0, sizeof storage_); }
+PropertyVariant::PropertyVariant() {
+    std::memset(storage_, 0, sizeof storage_);
+}
 
 std::uint16_t PropertyVariant::Type() const {
     std::uint16_t type;

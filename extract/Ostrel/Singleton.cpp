@@ -22,7 +22,9 @@ SingletonDestructionMonitor* SingletonDestructionMonitor::Instance() {
     return monitor.get();
 }
 
-SingletonDestructionMonitor::~SingletonDestructionMonitor() { monitorCache.store(nullptr); }
+SingletonDestructionMonitor::~SingletonDestructionMonitor() {
+    monitorCache.store(nullptr);
+}
 
 void SingletonDestructionMonitor::Register(std::int32_t key, boost::shared_ptr<ISingletonInstance> instance) {
     boost::mutex::scoped_lock guard(mutex_);

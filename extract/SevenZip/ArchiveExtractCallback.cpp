@@ -31,7 +31,9 @@ Result ArchiveExtractCallback::QueryInterface(const Guid& iid, void** object) {
     return kOk;
 }
 
-std::uint32_t ArchiveExtractCallback::AddRef() { return references_.Increment(); }
+std::uint32_t ArchiveExtractCallback::AddRef() {
+    return references_.Increment();
+}
 
 std::uint32_t ArchiveExtractCallback::Release() {
     const std::uint32_t left = references_.Decrement();
@@ -39,15 +41,25 @@ std::uint32_t ArchiveExtractCallback::Release() {
     return left;
 }
 
-Result ArchiveExtractCallback::SetTotal(std::uint64_t) { return kOk; }
+Result ArchiveExtractCallback::SetTotal(std::uint64_t) {
+    return kOk;
+}
 
-Result ArchiveExtractCallback::SetCompleted(const std::uint64_t*) { return kOk; }
+Result ArchiveExtractCallback::SetCompleted(const std::uint64_t*) {
+    return kOk;
+}
 
-Result ArchiveExtractCallback::PrepareOperation(std::int32_t) { return kOk; }
+Result ArchiveExtractCallback::PrepareOperation(std::int32_t) {
+    return kOk;
+}
 
-Result ArchiveExtractCallback::SetOperationResult(std::int32_t) { return kOk; }
+Result ArchiveExtractCallback::SetOperationResult(std::int32_t) {
+    return kOk;
+}
 
-Result ArchiveExtractCallback::CryptoGetTextPassword(void**) { return kAbort; }
+Result ArchiveExtractCallback::CryptoGetTextPassword(void**) {
+    return kAbort;
+}
 
 // The engine may call this on a thread of its own; nothing may escape.
 Result ArchiveExtractCallback::GetStream(std::uint32_t index, ISequentialOutStream** stream, std::int32_t) {
@@ -93,7 +105,8 @@ Result ArchiveExtractCallback::PlaceItem(std::uint32_t index, ISequentialOutStre
             }
         }
         if (result < 0) {
-            LogToHost("%s: Failed to get \"is_directory\" property: 0x%x.", kPlace, static_cast<unsigned>(result));
+            LogToHost("%s: Failed to get \"is_directory\" property: 0x%x.", kPlace,
+                      static_cast<unsigned>(result));
             return result;
         }
     }

@@ -14,7 +14,9 @@ Result ArchiveOpenCallback::QueryInterface(const Guid& iid, void** object) {
     return kOk;
 }
 
-std::uint32_t ArchiveOpenCallback::AddRef() { return references_.Increment(); }
+std::uint32_t ArchiveOpenCallback::AddRef() {
+    return references_.Increment();
+}
 
 std::uint32_t ArchiveOpenCallback::Release() {
     const std::uint32_t left = references_.Decrement();
@@ -22,10 +24,16 @@ std::uint32_t ArchiveOpenCallback::Release() {
     return left;
 }
 
-Result ArchiveOpenCallback::SetTotal(const std::uint64_t*, const std::uint64_t*) { return kOk; }
+Result ArchiveOpenCallback::SetTotal(const std::uint64_t*, const std::uint64_t*) {
+    return kOk;
+}
 
-Result ArchiveOpenCallback::SetCompleted(const std::uint64_t*, const std::uint64_t*) { return kOk; }
+Result ArchiveOpenCallback::SetCompleted(const std::uint64_t*, const std::uint64_t*) {
+    return kOk;
+}
 
-Result ArchiveOpenCallback::CryptoGetTextPassword(void**) { return kAbort; }
+Result ArchiveOpenCallback::CryptoGetTextPassword(void**) {
+    return kAbort;
+}
 
 }  // namespace SevenZip

@@ -27,7 +27,9 @@ struct Guid {
     std::uint8_t data4[8];
 };
 
-inline bool operator==(const Guid& a, const Guid& b) { return std::memcmp(&a, &b, sizeof(Guid)) == 0; }
+inline bool operator==(const Guid& a, const Guid& b) {
+    return std::memcmp(&a, &b, sizeof(Guid)) == 0;
+}
 
 // The engine family {23170F69-40C1-278A-0000-00yy00xx0000}.
 constexpr Guid EngineInterfaceId(std::uint8_t group, std::uint8_t id) {
@@ -45,7 +47,8 @@ constexpr Guid kIArchiveOpenCallbackId = EngineInterfaceId(0x06, 0x10);
 constexpr Guid kIArchiveExtractCallbackId = EngineInterfaceId(0x06, 0x20);
 constexpr Guid kIInArchiveId = EngineInterfaceId(0x06, 0x60);
 // The 7z format handler: the handler family with format byte 0x07.
-constexpr Guid kSevenZipFormatId{0x23170F69, 0x40C1, 0x278A, {0x10, 0x00, 0x00, 0x01, 0x10, 0x07, 0x00, 0x00}};
+constexpr Guid kSevenZipFormatId{
+    0x23170F69, 0x40C1, 0x278A, {0x10, 0x00, 0x00, 0x01, 0x10, 0x07, 0x00, 0x00}};
 
 // Property ids and variant types the library reads.
 constexpr std::uint32_t kPropertyPath = 3;
@@ -113,7 +116,8 @@ protected:
 
 class IArchiveExtractCallback : public IProgress {
 public:
-    virtual Result GetStream(std::uint32_t index, ISequentialOutStream** stream, std::int32_t extractMode) = 0;
+    virtual Result GetStream(std::uint32_t index, ISequentialOutStream** stream,
+                             std::int32_t extractMode) = 0;
     virtual Result PrepareOperation(std::int32_t extractMode) = 0;
     virtual Result SetOperationResult(std::int32_t operationResult) = 0;
 

@@ -14,7 +14,9 @@ int PAKLOOM_API ExtractArchive(const PakloomChar* engineLibraryPath, const Paklo
         return 0;
     }
     try {
-        const auto text = [](const PakloomChar* p) { return std::u16string(reinterpret_cast<const char16_t*>(p)); };
+        const auto text = [](const PakloomChar* p) {
+            return std::u16string(reinterpret_cast<const char16_t*>(p));
+        };
         return SevenZip::ExtractToFolder(text(engineLibraryPath), text(archivePath), text(destinationFolder));
     } catch (...) {
         // Copying the paths can only fail for want of memory.
@@ -23,4 +25,6 @@ int PAKLOOM_API ExtractArchive(const PakloomChar* engineLibraryPath, const Paklo
     }
 }
 
-void PAKLOOM_API SetLogCallback(PakloomLogCallback callback) { SevenZip::SetHostLogCallback(callback); }
+void PAKLOOM_API SetLogCallback(PakloomLogCallback callback) {
+    SevenZip::SetHostLogCallback(callback);
+}

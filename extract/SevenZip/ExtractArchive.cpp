@@ -25,8 +25,7 @@ using CreateObjectFunction = Result (*)(const Guid*, const Guid*, void**);
 int Extract(const std::u16string& engineLibraryPath, const std::u16string& archivePath,
             const std::u16string& destinationFolder) {
     auto module = std::make_unique<Mswin::ScopedLoadLibrary>(engineLibraryPath);
-    const auto createObject =
-        reinterpret_cast<CreateObjectFunction>(module->FindEntryPoint("CreateObject"));
+    const auto createObject = reinterpret_cast<CreateObjectFunction>(module->FindEntryPoint("CreateObject"));
     if (!createObject) {
         LogToHost("%s: Could not locate CreateObject in 7zip DLL.", kPlace);
         return 0;

@@ -20,7 +20,9 @@ Result FileInStream::QueryInterface(const Guid& iid, void** object) {
     return kOk;
 }
 
-std::uint32_t FileInStream::AddRef() { return references_.Increment(); }
+std::uint32_t FileInStream::AddRef() {
+    return references_.Increment();
+}
 
 std::uint32_t FileInStream::Release() {
     const std::uint32_t left = references_.Decrement();
@@ -30,13 +32,15 @@ std::uint32_t FileInStream::Release() {
 
 Result FileInStream::Read(void* data, std::uint32_t size, std::uint32_t* processed) {
     if (!processed) return kFail;
-    if (!Mswin::ReadFromFile(file_.Get(), data, size, processed)) return Mswin::ResultFromError(Mswin::LastError());
+    if (!Mswin::ReadFromFile(file_.Get(), data, size, processed))
+        return Mswin::ResultFromError(Mswin::LastError());
     return kOk;
 }
 
 Result FileInStream::Seek(std::int64_t offset, std::uint32_t origin, std::uint64_t* newPosition) {
     std::uint64_t position = 0;
-    if (!Mswin::SeekFile(file_.Get(), offset, origin, &position)) return Mswin::ResultFromError(Mswin::LastError());
+    if (!Mswin::SeekFile(file_.Get(), offset, origin, &position))
+        return Mswin::ResultFromError(Mswin::LastError());
     if (newPosition) *newPosition = position;
     return kOk;
 }

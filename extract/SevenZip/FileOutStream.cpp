@@ -15,7 +15,9 @@ Result FileOutStream::QueryInterface(const Guid& iid, void** object) {
     return kOk;
 }
 
-std::uint32_t FileOutStream::AddRef() { return references_.Increment(); }
+std::uint32_t FileOutStream::AddRef() {
+    return references_.Increment();
+}
 
 std::uint32_t FileOutStream::Release() {
     const std::uint32_t left = references_.Decrement();
@@ -25,7 +27,8 @@ std::uint32_t FileOutStream::Release() {
 
 Result FileOutStream::Write(const void* data, std::uint32_t size, std::uint32_t* processed) {
     std::uint32_t written = 0;
-    if (!Mswin::WriteToFile(file_.Get(), data, size, &written)) return Mswin::ResultFromError(Mswin::LastError());
+    if (!Mswin::WriteToFile(file_.Get(), data, size, &written))
+        return Mswin::ResultFromError(Mswin::LastError());
     if (processed) *processed = written;
     return kOk;
 }

@@ -12,7 +12,9 @@ std::atomic<PakloomLogCallback> hostCallback{nullptr};
 
 }  // namespace
 
-void SetHostLogCallback(PakloomLogCallback callback) { hostCallback.store(callback, std::memory_order_relaxed); }
+void SetHostLogCallback(PakloomLogCallback callback) {
+    hostCallback.store(callback, std::memory_order_relaxed);
+}
 
 void LogToHost(const char* format, ...) {
     const PakloomLogCallback callback = hostCallback.load(std::memory_order_relaxed);

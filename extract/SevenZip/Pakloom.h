@@ -28,7 +28,8 @@ extern "C" {
 
 typedef void (*PakloomLogCallback)(const char* line);
 
-PAKLOOM_EXPORT int PAKLOOM_API ExtractArchive(const PakloomChar* engineLibraryPath, const PakloomChar* archivePath,
+PAKLOOM_EXPORT int PAKLOOM_API ExtractArchive(const PakloomChar* engineLibraryPath,
+                                              const PakloomChar* archivePath,
                                               const PakloomChar* destinationFolder);
 PAKLOOM_EXPORT void PAKLOOM_API SetLogCallback(PakloomLogCallback callback);
 

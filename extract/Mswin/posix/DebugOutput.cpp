@@ -6,6 +6,8 @@
 
 namespace Mswin {
 
-void OutputDebuggerText(const std::u16string& line) { std::fputs(Utf16ToUtf8(line).c_str(), stderr); }
+void OutputDebuggerText(const std::u16string& line) {
+    std::fputs(Utf16ToUtf8(line).c_str(), stderr);
+}
 
 }  // namespace Mswin

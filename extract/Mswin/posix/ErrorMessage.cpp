@@ -7,9 +7,13 @@
 
 namespace Mswin {
 
-ErrorCode LastError() noexcept { return static_cast<ErrorCode>(errno); }
+ErrorCode LastError() noexcept {
+    return static_cast<ErrorCode>(errno);
+}
 
-void RestoreLastError(ErrorCode code) noexcept { errno = static_cast<int>(code); }
+void RestoreLastError(ErrorCode code) noexcept {
+    errno = static_cast<int>(code);
+}
 
 std::string GetErrorMessage(ErrorCode code) {
     // strerrordesc_np answers null for numbers the C library does not know,

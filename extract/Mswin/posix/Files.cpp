@@ -53,11 +53,18 @@ bool FileSizeOf(NativeHandle file, std::uint64_t* size) {
     return true;
 }
 
+// The probed path ends in a separator, which would make stat refuse a file;
+// an existing file counts as an entry, like a folder.
 bool EntryExists(const std::u16string& path) {
+    std::string narrow = Utf16ToUtf8(path);
+    while (narrow.size() > 1 && narrow.back() == '/')
+        narrow.pop_back();
     struct stat status;
-    return ::stat(Utf16ToUtf8(path).c_str(), &status) == 0;
+    return ::stat(narrow.c_str(), &status) == 0;
 }
 
-bool MakeDirectory(const std::u16string& path) { return ::mkdir(Utf16ToUtf8(path).c_str(), 0777) == 0; }
+bool MakeDirectory(const std::u16string& path) {
+    return ::mkdir(Utf16ToUtf8(path).c_str(), 0777) == 0;
+}
 
 }  // namespace Mswin

@@ -5,7 +5,9 @@
 
 namespace Mswin {
 
-bool IsOpenHandle(NativeHandle handle) noexcept { return handle >= 0; }
+bool IsOpenHandle(NativeHandle handle) noexcept {
+    return handle >= 0;
+}
 
 void CloseNativeHandle(NativeHandle handle) noexcept {
     const ErrorCode saved = LastError();

@@ -30,7 +30,8 @@ std::u16string PropertyVariant::StringValue() const {
     std::memcpy(&bytes, reinterpret_cast<const unsigned char*>(units) - sizeof bytes, sizeof bytes);
     std::u16string text;
     text.reserve(bytes / sizeof(wchar_t));
-    for (std::uint32_t i = 0; i < bytes / sizeof(wchar_t); ++i) text += static_cast<char16_t>(units[i]);
+    for (std::uint32_t i = 0; i < bytes / sizeof(wchar_t); ++i)
+        text += static_cast<char16_t>(units[i]);
     return text;
 }
 

@@ -8,15 +8,18 @@
 
 namespace Mswin {
 
-ErrorCode LastError() noexcept { return ::GetLastError(); }
+ErrorCode LastError() noexcept {
+    return ::GetLastError();
+}
 
-void RestoreLastError(ErrorCode code) noexcept { ::SetLastError(code); }
+void RestoreLastError(ErrorCode code) noexcept {
+    ::SetLastError(code);
+}
 
 std::string GetErrorMessage(ErrorCode code) {
     wchar_t* buffer = nullptr;
-    const DWORD length =
-        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, 0,
-                         reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM,
+                                          nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::string message;
     if (length != 0 && buffer) {
         std::u16string text(reinterpret_cast<const char16_t*>(buffer), length);

@@ -12,10 +12,11 @@ ScopedHandle OpenFileHandle(const std::u16string& path, std::uint32_t creationDi
     ScopedHandle handle;
     // No sharing: nobody may change the archive under the engine, or an
     // output file while it is written.
-    const HANDLE file = ::CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), desiredAccess, 0, nullptr,
-                                      creationDisposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = ::CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), desiredAccess, 0,
+                                      nullptr, creationDisposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     handle.Reset(reinterpret_cast<NativeHandle>(file));
-    if (file == INVALID_HANDLE_VALUE) Ostrel::Log::ThrowWithLastErrorFormat("Could not open %1%.", Utf16ToUtf8(path));
+    if (file == INVALID_HANDLE_VALUE)
+        Ostrel::Log::ThrowWithLastErrorFormat("Could not open %1%.", Utf16ToUtf8(path));
     return handle;
 }
 
@@ -49,8 +50,13 @@ bool FileSizeOf(NativeHandle file, std::uint64_t* size) {
     return true;
 }
 
+// The probed path ends in a backslash, with which a file is not found; an
+// existing file counts as an entry, like a folder. A drive root keeps it.
 bool EntryExists(const std::u16string& path) {
-    return ::GetFileAttributesW(reinterpret_cast<const wchar_t*>(path.c_str())) != INVALID_FILE_ATTRIBUTES;
+    std::u16string probe = path;
+    while (probe.size() > 1 && probe.back() == u'\\' && probe[probe.size() - 2] != u':')
+        probe.pop_back();
+    return ::GetFileAttributesW(reinterpret_cast<const wchar_t*>(probe.c_str())) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool MakeDirectory(const std::u16string& path) {

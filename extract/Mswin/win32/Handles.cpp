@@ -5,7 +5,9 @@
 namespace Mswin {
 
 // Null and INVALID_HANDLE_VALUE (all bits set) both mean "nothing open".
-bool IsOpenHandle(NativeHandle handle) noexcept { return handle != 0 && handle != -1; }
+bool IsOpenHandle(NativeHandle handle) noexcept {
+    return handle != 0 && handle != -1;
+}
 
 void CloseNativeHandle(NativeHandle handle) noexcept {
     const DWORD saved = ::GetLastError();

@@ -1,8 +1,8 @@
 #include "extract/Mswin/PropertyVariant.h"
 
-#include <windows.h>
 #include <oleauto.h>
 #include <propidl.h>
+#include <windows.h>
 
 #include <cstring>
 
@@ -17,6 +17,8 @@ std::u16string PropertyVariant::StringValue() const {
     return std::u16string(reinterpret_cast<const char16_t*>(text), ::SysStringLen(text));
 }
 
-void PropertyVariant::Clear() { ::PropVariantClear(reinterpret_cast<PROPVARIANT*>(storage_)); }
+void PropertyVariant::Clear() {
+    ::PropVariantClear(reinterpret_cast<PROPVARIANT*>(storage_));
+}
 
 }  // namespace Mswin

@@ -14,8 +14,8 @@ std::u16string Utf8ToUtf16(const std::string& text) {
     const int needed = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
     if (needed == 0) Ostrel::Log::ThrowWithLastError(2, "Could not convert UTF-8 string to UTF-16 string.");
     std::u16string result(static_cast<std::size_t>(needed), u'\0');
-    const int written =
-        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, reinterpret_cast<wchar_t*>(result.data()), needed);
+    const int written = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length,
+                                              reinterpret_cast<wchar_t*>(result.data()), needed);
     if (written == 0) Ostrel::Log::ThrowWithLastError(2, "Could not convert UTF-8 string to UTF-16 string.");
     result.resize(static_cast<std::size_t>(written));
     return result;

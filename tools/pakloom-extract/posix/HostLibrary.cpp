@@ -10,7 +10,8 @@
 bool LoadHostLibrary(HostLibrary& library) {
     std::vector<char> self(4096);
     const ssize_t length = ::readlink("/proc/self/exe", self.data(), self.size() - 1);
-    std::string path = length > 0 ? std::string(self.data(), static_cast<std::size_t>(length)) : std::string();
+    std::string path =
+        length > 0 ? std::string(self.data(), static_cast<std::size_t>(length)) : std::string();
     path = path.substr(0, path.rfind('/') + 1) + "libpakloom.so";
     // Kept loaded until the process ends, as a host that uses it throughout.
     void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -40,6 +41,7 @@ std::basic_string<PakloomChar> ArgumentText(const char* argument) {
     ::iconv_close(converter);
     std::basic_string<PakloomChar> text;
     for (const char* p = output.data(); p + 1 < out; p += 2)
-        text += static_cast<PakloomChar>(static_cast<unsigned char>(p[0]) | static_cast<unsigned char>(p[1]) << 8);
+        text += static_cast<PakloomChar>(static_cast<unsigned char>(p[0]) | static_cast<unsigned char>(p[1])
+                                                                                << 8);
     return text;
 }
