@@ -1,8 +1,9 @@
 #include "extract/Mswin/PropertyVariant.h"
 
+#include <windows.h>
+
 #include <oleauto.h>
 #include <propidl.h>
-#include <windows.h>
 
 #include <cstring>
 
