@@ -1,7 +1,6 @@
 #include "extract/SevenZip/ExtractArchive.h"
 
 #include <exception>
-#include <memory>
 
 #include "extract/Mswin/ScopedLoadLibrary.h"
 #include "extract/SevenZip/ArchiveExtractCallback.h"
@@ -24,8 +23,8 @@ using CreateObjectFunction = Result (*)(const Guid*, const Guid*, void**);
 // callback, open callback, stream, archive, and the module last of all.
 int Extract(const std::u16string& engineLibraryPath, const std::u16string& archivePath,
             const std::u16string& destinationFolder) {
-    auto module = std::make_unique<Mswin::ScopedLoadLibrary>(engineLibraryPath);
-    const auto createObject = reinterpret_cast<CreateObjectFunction>(module->FindEntryPoint("CreateObject"));
+    const Mswin::ScopedLoadLibrary module(engineLibraryPath);
+    const auto createObject = reinterpret_cast<CreateObjectFunction>(module.FindEntryPoint("CreateObject"));
     if (!createObject) {
         LogToHost("%s: Could not locate CreateObject in 7zip DLL.", kPlace);
         return 0;

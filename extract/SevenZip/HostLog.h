@@ -12,9 +12,6 @@ void SetHostLogCallback(PakloomLogCallback callback);
 // cut at 1,023 characters) and hands it to the host's callback on the
 // calling thread. Without a callback it does nothing, not even format.
 // Every format starts with "%s: " for the reporting place.
-#if defined(__GNUC__)
-__attribute__((format(printf, 1, 2)))
-#endif
-void LogToHost(const char* format, ...);
+__attribute__((format(printf, 1, 2))) void LogToHost(const char* format, ...);
 
 }  // namespace SevenZip

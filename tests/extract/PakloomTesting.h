@@ -30,7 +30,9 @@ int Extract(const std::u16string& engine, const std::u16string& archive, const s
 
 std::string FileText(const std::filesystem::path& path);
 
-// Platform files: whether a module at path is loaded in this process.
+// Platform files: whether a module at path is loaded in this process, and
+// setting a variable of the process environment.
 bool IsModuleLoaded(const std::u16string& path);
+void SetEnvironment(const std::string& name, const std::string& value);
 
 }  // namespace pakloom::test
