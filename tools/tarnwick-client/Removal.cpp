@@ -84,11 +84,16 @@ int uninstall() {
     if (!confirmed()) return 0;
     const std::string programPath = ownProgramPath();
     if (programPath.empty()) return 1;
-    removeRegistration(programPath);
     std::string folder = programPath;
     PathRemoveFileSpecA(folder.data());
     folder.resize(std::strlen(folder.c_str()));
-    const bool removing = startFolderRemoval(programPath, folder);
+    // Only the folder that the installer registered is swept: a copy started
+    // from anywhere else (a build tree, a download folder) keeps its folder.
+    std::string registered;
+    const bool installed = readUninstallValue("InstallLocation", registered) &&
+                           lstrcmpiA(registered.c_str(), folder.c_str()) == 0;
+    removeRegistration(programPath);
+    const bool removing = installed && startFolderRemoval(programPath, folder);
     if (scriptedAnswer() == nullptr)
         MessageBoxA(nullptr,
                     removing ? "Tarnwick was removed." : "Tarnwick was removed, but its folder remains.",

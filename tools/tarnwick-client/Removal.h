@@ -9,7 +9,8 @@ namespace tarnwick::client {
 inline constexpr char kRemoveFolderSwitch[] = "/remove-folder";
 
 // Asks for confirmation, then removes the uninstall entry, the size cache
-// entry, the shortcuts and (through a helper copy) the install folder. The
+// entry, the shortcuts and (through a helper copy) the install folder when
+// the entry names it as such; gives 1 when the folder stays. The
 // environment variable TARNWICK_CLIENT_ANSWER ("yes" or "no") answers the
 // question and suppresses every message box, for tests. Gives the exit code.
 int uninstall();

@@ -89,6 +89,17 @@ TEST_F(SampleClient, ConfirmedUninstallRemovesEverythingRegistered) {
     EXPECT_TRUE(eventuallyGone(installFolder));
 }
 
+TEST_F(SampleClient, CopyOutsideTheRegisteredFolderKeepsItsFolder) {
+    const std::string elsewhere = scratch.file("elsewhere");
+    std::filesystem::create_directory(elsewhere);
+    const std::string copy = elsewhere + "\\Tarnwick.exe";
+    std::filesystem::copy_file(program, copy);
+    EXPECT_EQ(run("\"" + copy + "\" /uninstall", "TARNWICK_CLIENT_ANSWER", "yes"), 1);
+    EXPECT_FALSE(keyExists(kUninstallKey));
+    EXPECT_TRUE(std::filesystem::exists(copy));
+    EXPECT_TRUE(std::filesystem::exists(program));
+}
+
 TEST_F(SampleClient, DeclinedUninstallLeavesEverything) {
     EXPECT_EQ(run(uninstallCommand, "TARNWICK_CLIENT_ANSWER", "no"), 0);
     EXPECT_TRUE(keyExists(kUninstallKey));
