@@ -309,13 +309,5 @@ TEST_F(FinishInstallation, MissingQuickLaunchFolderSkipsOnlyThatShortcut) {
     EXPECT_EQ(launched.size(), 1u);
 }
 
-TEST_F(FinishInstallation, FailingLaunchOrNoLauncherStillRegisters) {
-    finishInstallation(program, 1, InstallOptions{}, [](const char*) -> bool { throw 1; });
-    EXPECT_TRUE(keyExists(kUninstallKey));
-    removeRegistration(program);
-    finishInstallation(program, 1, InstallOptions{}, nullptr);
-    EXPECT_TRUE(keyExists(kUninstallKey));
-}
-
 }  // namespace
 }  // namespace tarnwick::test
