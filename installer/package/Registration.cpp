@@ -23,7 +23,7 @@ static_assert(kProgramsFolder == CSIDL_PROGRAMS && kStartupFolder == CSIDL_START
 namespace {
 
 std::string webSiteUrl() {
-    return std::string("http://") + kWebHost + "/";
+    return std::string("http://") + hosts::kWeb + "/";
 }
 
 // The folder part of a path, without its trailing backslash.

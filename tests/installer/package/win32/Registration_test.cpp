@@ -82,7 +82,7 @@ TEST_F(UninstallEntry, WritesEveryValueInOrderWithTypesAndTerminatedLengths) {
     writeUninstallEntry(program, 5 * 1024 * 1024 + 1);
     const auto values = readValues(kUninstallKey);
     EXPECT_EQ(values.size(), 13u);
-    const std::string site = std::string("http://") + kWebHost + "/";
+    const std::string site = std::string("http://") + hosts::kWeb + "/";
     const std::pair<const char*, std::string> texts[] = {
         {"Comments", "Tarnwick - play your friends online"},
         {"DisplayName", "Tarnwick"},
