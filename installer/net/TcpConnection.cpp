@@ -85,10 +85,7 @@ void TcpConnection::readLine(char* buffer, std::uint32_t size) {
 void TcpConnection::close() {
     aborted_ = true;
     if (!socketClosed_.exchange(true)) {
-        // The handle itself is given back only by the destructor: a call
-        // still blocked on it in another thread must never find it reused by
-        // an unrelated socket.
-        platform::shutdownSocket(socket_);
+        platform::endSocket(socket_);
     }
 }
 

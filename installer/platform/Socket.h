@@ -15,11 +15,14 @@ inline constexpr SocketHandle kNoSocket = ~SocketHandle{0};
 // kNoSocket when the system refuses one.
 [[nodiscard]] SocketHandle openTcpSocket();
 
-// Ends both directions without giving up the handle: a call blocked on the
-// socket in another thread returns, and every later one fails, while the
-// handle cannot yet be reused by an unrelated socket.
-void shutdownSocket(SocketHandle socket);
-// Gives the handle back to the system; the caller's last error is kept.
+// Every socket is ended once with endSocket and then released once with
+// releaseSocket. Ending makes a call blocked on the socket in another thread
+// return, and every later call fail. Natively the descriptor is kept until
+// the release, so that the blocked call can never find it reused by an
+// unrelated socket; Winsock wakes a blocked call only by closing the socket,
+// so there the handle goes at once and the release has nothing left to do.
+// Both keep the caller's last error.
+void endSocket(SocketHandle socket);
 void releaseSocket(SocketHandle socket);
 
 // A dotted-quad text, exactly as the system's inet_addr reads it. False for

@@ -31,7 +31,7 @@ SocketHandle openTcpSocket() {
     return static_cast<SocketHandle>(fd);
 }
 
-void shutdownSocket(SocketHandle socket) {
+void endSocket(SocketHandle socket) {
     const int saved = errno;
     ::shutdown(descriptor(socket), SHUT_RDWR);
     errno = saved;

@@ -1,7 +1,8 @@
 #include "installer/platform/Clock.h"
 
-#include <mmsystem.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <mmsystem.h>
 
 namespace tarnwick::platform {
 

@@ -35,17 +35,14 @@ SocketHandle openTcpSocket() {
     return static_cast<SocketHandle>(created);
 }
 
-void shutdownSocket(SocketHandle socket) {
+void endSocket(SocketHandle socket) {
     const int saved = WSAGetLastError();
     ::shutdown(native(socket), SD_BOTH);
-    WSASetLastError(saved);
-}
-
-void releaseSocket(SocketHandle socket) {
-    const int saved = WSAGetLastError();
     ::closesocket(native(socket));
     WSASetLastError(saved);
 }
+
+void releaseSocket(SocketHandle) {}
 
 bool parseDottedQuad(const char* text, std::uint32_t& address) {
     const unsigned long parsed = ::inet_addr(text);
