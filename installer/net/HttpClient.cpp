@@ -105,43 +105,30 @@ FailureCode HttpClient::exchange(bool allowRedirect, int& requestsLeft) {
     --requestsLeft;
     const ProxySettings& settings = ProxySettings::instance();
     const bool viaProxy = settings.useHttpProxy();
-    char text[kLineCapacity];
-    int length;
-    bool carriesCredentials = false;
-    const char* targetHost = host_.c_str();
-    std::uint16_t targetPort = kHttpPort;
-    if (viaProxy) {
-        std::string credentials;
-        if (proxyChallenge_) {
-            const std::string pair =
-                std::string(settings.httpProxyUser()) + ":" + settings.httpProxyPassword();
-            credentials = "Proxy-Authorization: Basic " + base64Encode(pair.c_str()) + "\r\n";
-            proxyChallenge_ = false;
-            carriesCredentials = true;
-        }
-        length = resumeOffset_ != 0
-                     ? std::snprintf(text, sizeof text,
-                                     "GET http://%s%s HTTP/1.1\r\nHost: %s\r\nRange: bytes=%u-\r\n%s\r\n",
-                                     host_.c_str(), path_.c_str(), host_.c_str(), resumeOffset_,
-                                     credentials.c_str())
-                     : std::snprintf(text, sizeof text, "GET http://%s%s HTTP/1.1\r\nHost: %s\r\n%s\r\n",
-                                     host_.c_str(), path_.c_str(), host_.c_str(), credentials.c_str());
-        targetHost = settings.httpProxyHost();
-        targetPort = settings.httpProxyPort();
-    } else {
-        length = resumeOffset_ != 0 ? std::snprintf(text, sizeof text,
-                                                    "GET %s HTTP/1.1\r\nHost: %s\r\nRange: bytes=%u-\r\n\r\n",
-                                                    path_.c_str(), host_.c_str(), resumeOffset_)
-                                    : std::snprintf(text, sizeof text, "GET %s HTTP/1.1\r\nHost: %s\r\n\r\n",
-                                                    path_.c_str(), host_.c_str());
+    std::string credentials;
+    if (viaProxy && proxyChallenge_) {
+        const std::string pair = std::string(settings.httpProxyUser()) + ":" + settings.httpProxyPassword();
+        credentials = "Proxy-Authorization: Basic " + base64Encode(pair.c_str()) + "\r\n";
+        proxyChallenge_ = false;
     }
-    // A request cut to fit its buffer would be a different request.
-    if (length < 0 || static_cast<std::uint32_t>(length) >= sizeof text) {
+    const bool carriesCredentials = !credentials.empty();
+    // A proxy is given the absolute URL; a server only the path.
+    std::string text = "GET " + (viaProxy ? "http://" + host_ : std::string()) + path_ +
+                       " HTTP/1.1\r\nHost: " + host_ + "\r\n";
+    if (resumeOffset_ != 0) {
+        text += "Range: bytes=" + std::to_string(resumeOffset_) + "-\r\n";
+    }
+    text += credentials + "\r\n";
+    // The request shares its line buffer's limit; one cut to fit would be a
+    // different request.
+    if (text.size() >= kLineCapacity) {
         throw kGeneralFailure;
     }
+    const char* targetHost = viaProxy ? settings.httpProxyHost() : host_.c_str();
+    const std::uint16_t targetPort = viaProxy ? settings.httpProxyPort() : kHttpPort;
 
     connection_->open(targetHost, targetPort);
-    connection_->sendString(text);
+    connection_->sendString(text.c_str());
 
     char line[kLineCapacity];
     connection_->readLine(line, sizeof line);
