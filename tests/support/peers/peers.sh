@@ -57,6 +57,7 @@ start_nginx() {
     local address=$1 dir=$2
     shift 2
     mkdir -p "$dir/www" "$dir/tmp"
+    dir=$(cd "$dir" && pwd)
     local listens="listen $address:80;"
     for extra in "$@"; do listens+=" listen $extra:80;"; done
     require_free "$address" 80
@@ -102,6 +103,7 @@ CONF
 start_tinyproxy() {
     local address=$1 port=$2 dir=$3 user=${4:-} pass=${5:-}
     mkdir -p "$dir"
+    dir=$(cd "$dir" && pwd)
     require_free "$address" "$port"
     {
         echo "Port $port"
@@ -119,6 +121,7 @@ start_tinyproxy() {
 start_dante() {
     local address=$1 port=$2 dir=$3 methods=$4 blocked=${5:-}
     mkdir -p "$dir"
+    dir=$(cd "$dir" && pwd)
     require_free "$address" "$port"
     {
         echo "logoutput: $dir/danted.log"
@@ -140,16 +143,24 @@ start_scripted() {
     local address=$1 dir=$2
     shift 2
     mkdir -p "$dir"
+    dir=$(cd "$dir" && pwd)
     for port in "$@"; do require_free "$address" "$port"; done
     launch "$dir" scripted python3 -u "$here/scripted-peer.py" "$address" "$dir" "$@"
     for port in "$@"; do wait_for_port "$address" "$port" "$(cat "$dir/pid")"; done
 }
 
+# The recorded pid is still our peer: pids are reused, and a peer that died
+# by itself must not take an unrelated process with it when it is stopped.
+is_peer() {  # pid dir
+    alive "$1" && tr '\0' ' ' <"/proc/$1/cmdline" 2>/dev/null | grep -qF "$2"
+}
+
 stop_peer() {
-    local dir=$1 pid
+    local dir pid
+    dir=$(cd "$1" 2>/dev/null && pwd) || return 0
     [ -f "$dir/pid" ] || return 0
     pid=$(cat "$dir/pid")
-    if kill "$pid" 2>/dev/null; then
+    if is_peer "$pid" "$dir" && kill "$pid" 2>/dev/null; then
         for _ in $(seq 1 200); do
             alive "$pid" || break
             sleep 0.01
