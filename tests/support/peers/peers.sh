@@ -114,7 +114,10 @@ start_tinyproxy() {
         echo "LogFile \"$dir/tinyproxy.log\""
         [ -n "$user" ] && echo "BasicAuth $user $pass"
     } >"$dir/tinyproxy.conf"
-    launch "$dir" tinyproxy tinyproxy -d -c "$dir/tinyproxy.conf"
+    # A private copy of the program: the packaged service's stop command
+    # stops every process of /usr/bin/tinyproxy on the machine.
+    cp "$(command -v tinyproxy)" "$dir/tinyproxy"
+    launch "$dir" tinyproxy "$dir/tinyproxy" -d -c "$dir/tinyproxy.conf"
     wait_for_port "$address" "$port" "$(cat "$dir/pid")"
 }
 
