@@ -6,7 +6,7 @@
 #   peers.sh nginx     ADDRESS DIR [ADDRESS...]   web server on port 80, serving DIR/www
 #   peers.sh tinyproxy ADDRESS PORT DIR [USER PASS] HTTP proxy, with Basic auth when given
 #   peers.sh dante     ADDRESS PORT DIR METHODS [BLOCKED]  SOCKS 4/5 proxy; METHODS as danted's
-#                      socksmethod ("username none" or "username"); BLOCKED an address it refuses
+#                      socksmethod ("none username", "username"); BLOCKED an address it refuses
 #   peers.sh scripted  ADDRESS DIR PORT...         the scripted peer (scripted-peer.py)
 #   peers.sh stop      DIR                          stops the peer whose pid file is in DIR
 #   peers.sh account   USER PASS                    a system account for SOCKS user checks
@@ -36,7 +36,7 @@ alive() {  # pid
 }
 
 wait_for_port() {  # address port pid
-    for _ in $(seq 1 500); do
+    for _ in $(seq 1 1500); do
         port_open "$1" "$2" && return 0
         alive "$3" || { echo "peers: peer for $1:$2 died" >&2; return 1; }
         sleep 0.01
