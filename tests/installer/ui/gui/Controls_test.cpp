@@ -64,6 +64,19 @@ TEST(IconList, LoadsThePackedProductImage) {
     EXPECT_GT(middle & 0xFF, (middle >> 16) & 0xFF) << "with the product's blue";
 }
 
+TEST(IconList, ProductImageResourceIsPackedWithTheUsualProperties) {
+    const HMODULE module = GetModuleHandleA(nullptr);
+    const HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(kProductImages), "ICONLIST");
+    ASSERT_NE(found, nullptr);
+    const auto* bytes = static_cast<const std::uint8_t*>(LockResource(LoadResource(module, found)));
+    const DWORD length = SizeofResource(module, found);
+    ASSERT_GT(length, 13u);
+    EXPECT_EQ(bytes[0] | bytes[1] << 8, 128) << "little-endian image size";
+    EXPECT_EQ(bytes[4], 1);
+    EXPECT_EQ(bytes[8], 93) << "LZMA properties lc 3, lp 0, pb 2";
+    EXPECT_LT(length, 8u + 128 * 128 * 4) << "packed, not plain";
+}
+
 TEST(IconList, DrawsNothingPastTheEndOrWithoutResource) {
     const IconList icons(kProductImages, 128);
     Canvas canvas(128);

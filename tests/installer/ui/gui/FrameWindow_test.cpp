@@ -95,6 +95,34 @@ TEST_F(FrameWithFields, CloseCommandIsEnabledAndClosesTheFrame) {
     EXPECT_TRUE(pumpUntil([&] { return !IsWindow(window); }, 2000));
 }
 
+// Counts the wheel messages a control receives.
+class WheelCounter : public CWnd {
+public:
+    int count = 0;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_MOUSEWHEEL) ++count;
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+};
+
+TEST_F(FrameWithFields, WheelGoesToTheWindowUnderThePointer) {
+    WheelCounter focused;
+    WheelCounter under;
+    ASSERT_TRUE(focused.subclassWindow(first_));
+    ASSERT_TRUE(under.subclassWindow(last_));
+    SetWindowPos(frameHandle_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    RECT target{};
+    GetWindowRect(last_, &target);
+    const LPARAM point = MAKELPARAM((target.left + target.right) / 2, (target.top + target.bottom) / 2);
+    PostMessageA(first_, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), point);
+    pumpPending();
+    EXPECT_EQ(under.count, 1);
+    EXPECT_EQ(focused.count, 0) << "the focused control does not get it";
+    DestroyWindow(frameHandle_);
+}
+
 TEST_F(FrameWithFields, ThemeChangesSwitchTheClientEdge) {
     const HWND window = frame_->handle();
     if (theme::themingInUse()) {
