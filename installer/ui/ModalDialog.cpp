@@ -1,9 +1,26 @@
 #include "installer/ui/ModalDialog.h"
 
+#include <commctrl.h>
+
 #include "installer/ui/Fonts.h"
 #include "installer/ui/framework/DialogTemplate.h"
 
 namespace tarnwick::ui {
+
+namespace {
+
+// The manifest asks for version 6 of the common controls, which draws the
+// dialogs' buttons, boxes and fields in the visual theme; its window classes
+// take over only once the library is loaded and initialised.
+void initialiseCommonControls() {
+    static const bool initialised = [] {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+        return InitCommonControlsEx(&controls) != FALSE;
+    }();
+    (void)initialised;
+}
+
+}  // namespace
 
 LRESULT hitTestForResizeMode(LRESULT answer, std::uint8_t resizeMode) {
     if (resizeMode != 0) return answer;
@@ -28,6 +45,7 @@ CModalDialog::CModalDialog(UINT templateId) : CDialog(templateId) {
 }
 
 INT_PTR CModalDialog::DoModal() {
+    initialiseCommonControls();
     const HMODULE module = GetModuleHandleA(nullptr);
     CDialogTemplate dialogTemplate;
     if (!dialogTemplate.Load(module, MAKEINTRESOURCEA(templateId()))) return -1;
