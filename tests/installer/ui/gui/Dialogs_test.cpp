@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "WindowDriver.h"
 #include "installer/core/UserNotice.h"
 #include "installer/ui/AlertDialog.h"
@@ -142,6 +144,18 @@ TEST(Alert, ShowsTitleAsCaptionAndHeadlineThroughTheNoticeSeam) {
             EXPECT_TRUE(waitForWindowGone(dialog));
         });
     EXPECT_EQ(result, 0);
+}
+
+TEST(Alert, CanBeShownFromAWorkerThread) {
+    std::thread worker([] { showAlert("From the worker", "Shown while the first thread drives."); });
+    const HWND dialog = waitForWindow("From the worker");
+    EXPECT_NE(dialog, nullptr);
+    if (dialog != nullptr) {
+        EXPECT_EQ(itemText(dialog, IDC_TEXT), "Shown while the first thread drives.");
+        click(dialog, IDOK);
+        EXPECT_TRUE(waitForWindowGone(dialog));
+    }
+    worker.join();
 }
 
 TEST(ModalDialog, MissingResourceGivesMinusOneAndShowsNothing) {

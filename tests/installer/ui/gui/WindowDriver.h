@@ -24,6 +24,8 @@ bool isChecked(HWND dialog, int id);
 bool isEnabled(HWND dialog, int id);
 // The window with the keyboard focus on the thread that owns window.
 HWND focusOf(HWND window);
+// The active window of the thread that owns window.
+HWND activeOf(HWND window);
 // The font a control draws its text with.
 HFONT fontOf(HWND dialog, int id);
 

@@ -11,13 +11,6 @@ namespace {
 
 using namespace tarnwick::ui::test;
 
-HWND activeWindowOf(HWND window) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
-    return info.hwndActive;
-}
-
 // True when first is above second in the Z order of top-level windows.
 bool isAbove(HWND first, HWND second) {
     for (HWND window = GetTopWindow(nullptr); window != nullptr; window = GetWindow(window, GW_HWNDNEXT)) {
@@ -69,14 +62,14 @@ TEST(WindowLayer, AnOlderWindowDefersToTheTopmostModalDialog) {
             const LRESULT click = SendMessageA(frame, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(frame),
                                                MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
             EXPECT_EQ(click, MA_NOACTIVATEANDEAT) << "a click on the older window is eaten";
-            EXPECT_EQ(activeWindowOf(alert), alert) << "and the alert is activated instead";
+            EXPECT_EQ(activeOf(alert), alert) << "and the alert is activated instead";
             EXPECT_NE(SendMessageA(alert, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(alert),
                                    MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)),
                       MA_NOACTIVATEANDEAT)
                 << "a click on the topmost one is not";
 
             SendMessageA(frame, WM_ACTIVATE, WA_ACTIVE, 0);
-            EXPECT_EQ(activeWindowOf(alert), alert) << "activating the older window activates the alert";
+            EXPECT_EQ(activeOf(alert), alert) << "activating the older window activates the alert";
 
             SetWindowPos(frame, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
             settle(frame);
