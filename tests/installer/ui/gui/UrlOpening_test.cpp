@@ -61,16 +61,5 @@ TEST(OpenUrl, EachWayOfOpeningReportsItsOwnFailure) {
                                 }));
 }
 
-TEST(OpenUrl, BrowserAndMailClientAddTheirSchemeOnlyWhenMissing) {
-    const test::RecordedNotices notices;
-    const RecordedShell shell(42);
-    openInBrowser("example.org");
-    openInBrowser("https://example.org");
-    openInMailClient("a@b.org");
-    openInMailClient("MAILTO:a@b.org");
-    EXPECT_EQ(shell.opened(), (std::vector<std::string>{"http://example.org", "https://example.org",
-                                                        "mailto:a@b.org", "MAILTO:a@b.org"}));
-}
-
 }  // namespace
 }  // namespace tarnwick::ui

@@ -91,14 +91,5 @@ TEST(WindowLayer, AnOlderWindowDefersToTheTopmostModalDialog) {
         });
 }
 
-TEST(WindowLayer, BorderAnswersFollowTheResizeMode) {
-    EXPECT_EQ(hitTestForResizeMode(HTBOTTOMRIGHT, 0), HTBORDER);
-    EXPECT_EQ(hitTestForResizeMode(HTLEFT, 0), HTBORDER);
-    EXPECT_EQ(hitTestForResizeMode(HTSIZE, 0), HTBORDER);
-    EXPECT_EQ(hitTestForResizeMode(HTCAPTION, 0), HTCAPTION);
-    EXPECT_EQ(hitTestForResizeMode(HTCLIENT, 0), HTCLIENT);
-    EXPECT_EQ(hitTestForResizeMode(HTBOTTOMRIGHT, 3), HTBOTTOMRIGHT);
-}
-
 }  // namespace
 }  // namespace tarnwick::ui
