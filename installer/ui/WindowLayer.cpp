@@ -37,7 +37,11 @@ std::vector<HWND> visibleModalWindows() {
     return windows;
 }
 
+// Under the lock, so that the layer cannot go away between finding it and
+// reading its window.
 HWND topmostModalWindow() {
+    auto& list = layerList();
+    const std::lock_guard lock(list.mutex);
     const WindowLayer* layer = topmostModalLayer();
     return layer != nullptr && layer->window() != nullptr ? layer->window()->handle() : nullptr;
 }
