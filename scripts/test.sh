@@ -22,6 +22,7 @@ run_suite() {  # preset, title
 }
 
 run_suite linux "Linux native" || failed=1
+rm -rf build/windows/screenshots
 run_suite windows "Windows under Wine" || failed=1
 WINEPREFIX=$root/build/windows/wineprefix wineserver -k 2>/dev/null || true
 
@@ -45,4 +46,11 @@ for preset in linux windows; do
 done
 ((failed_all > 0)) && failed=1
 echo "$passed_all passed, $failed_all failed"
+# The screenshots of the windows, for a person to look at.
+screenshots=(build/windows/screenshots/*.png)
+if [ -f "${screenshots[0]}" ]; then
+    echo "== Screenshots"
+    for shot in "${screenshots[@]}"; do echo "  $root/$shot"; done
+fi
+
 exit "$failed"

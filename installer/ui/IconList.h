@@ -1,0 +1,34 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace tarnwick::ui {
+
+// A strip of square images with alpha, loaded once from an "ICONLIST"
+// resource of the installer's own module, blended onto windows one image at
+// a time. A missing or empty resource gives an empty list that draws
+// nothing.
+class IconList {
+public:
+    IconList(UINT resourceId, std::uint8_t dimmedAlpha);
+    IconList(const IconList&) = delete;
+    IconList& operator=(const IconList&) = delete;
+    virtual ~IconList();
+
+    // Blends image index onto dc, scaled to the rectangle; nothing for an
+    // index past the end.
+    void draw(HDC dc, const RECT& destination, std::uint32_t index, bool dimmed) const;
+
+    std::uint32_t imageSize() const { return size_; }
+    std::uint32_t imageCount() const { return count_; }
+
+private:
+    std::uint32_t size_ = 0;
+    std::uint32_t count_ = 0;
+    HBITMAP strip_ = nullptr;
+    std::uint8_t dimmedAlpha_;
+};
+
+}  // namespace tarnwick::ui

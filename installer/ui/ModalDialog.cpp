@@ -1,0 +1,107 @@
+#include "installer/ui/ModalDialog.h"
+
+#include <commctrl.h>
+
+#include "installer/ui/Fonts.h"
+#include "installer/ui/framework/DialogTemplate.h"
+
+namespace tarnwick::ui {
+
+namespace {
+
+// The manifest asks for version 6 of the common controls, which draws the
+// dialogs' buttons, boxes and fields in the visual theme; its window classes
+// take over only once the library is loaded and initialised.
+void initialiseCommonControls() {
+    static const bool initialised = [] {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+        return InitCommonControlsEx(&controls) != FALSE;
+    }();
+    (void)initialised;
+}
+
+}  // namespace
+
+LRESULT hitTestForResizeMode(LRESULT answer, std::uint8_t resizeMode) {
+    if (resizeMode != 0) return answer;
+    switch (answer) {
+        case HTSIZE:
+        case HTLEFT:
+        case HTRIGHT:
+        case HTTOP:
+        case HTTOPLEFT:
+        case HTTOPRIGHT:
+        case HTBOTTOM:
+        case HTBOTTOMLEFT:
+        case HTBOTTOMRIGHT:
+            return HTBORDER;
+        default:
+            return answer;
+    }
+}
+
+CModalDialog::CModalDialog(UINT templateId) : CDialog(templateId) {
+    layer_.setLevel(this, WindowLayer::kModal);
+}
+
+INT_PTR CModalDialog::DoModal() {
+    initialiseCommonControls();
+    const HMODULE module = GetModuleHandleA(nullptr);
+    CDialogTemplate dialogTemplate;
+    if (!dialogTemplate.Load(module, MAKEINTRESOURCEA(templateId()))) return -1;
+    // A template the font cannot be put into is shown with its own font.
+    [[maybe_unused]] const bool fontReplaced = dialogTemplate.SetFont(L"MS Shell Dlg 2", 8);
+
+    // No owner, and no window is disabled or re-enabled around the loop:
+    // the window layers keep the dialog above the installer's other windows.
+    return runModalIndirect(dialogTemplate.data(), module);
+}
+
+void CModalDialog::flashUntilForeground() {
+    if (handle() == nullptr) return;
+    FLASHWINFO flash{sizeof flash, handle(), FLASHW_TRAY | FLASHW_TIMERNOFG, 0, 0};
+    FlashWindowEx(&flash);
+}
+
+void CModalDialog::setHeadlineFont(int id) {
+    if (CFont* font = boldDialogFont()) {
+        SendDlgItemMessageA(handle(), id, WM_SETFONT, reinterpret_cast<WPARAM>(font->handle()), TRUE);
+    }
+}
+
+LRESULT CModalDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_ACTIVATE:
+            if (IsWindowVisible(handle()) && LOWORD(wParam) != WA_INACTIVE && modalCount() != 0) {
+                activateTopmostModal();
+                return 0;
+            }
+            break;
+        case WM_WINDOWPOSCHANGING: {
+            auto* change = reinterpret_cast<WINDOWPOS*>(lParam);
+            if (IsWindowVisible(handle()) && layer_.level() == WindowLayer::kModal &&
+                !(change->flags & SWP_NOZORDER)) {
+                raiseModalWindows();
+                change->flags |= SWP_NOZORDER;
+                return 0;
+            }
+            break;
+        }
+        case WM_MOUSEACTIVATE:
+            if (reinterpret_cast<HWND>(wParam) == handle() && topmostModalLayer() != &layer_) {
+                alertTopmostModal();
+                return MA_NOACTIVATEANDEAT;
+            }
+            break;
+        case WM_NCHITTEST:
+            return hitTestForResizeMode(Default(message, wParam, lParam), resizeMode_);
+        case kTaskbarSystemMenu:
+            if (!canActivate(layer_)) return 0;
+            break;
+        default:
+            break;
+    }
+    return CDialog::WindowProc(message, wParam, lParam);
+}
+
+}  // namespace tarnwick::ui

@@ -1,0 +1,29 @@
+#include "installer/ui/NoResponseDialog.h"
+
+#include "installer/ui/ProxySettingsDialog.h"
+#include "installer/ui/ResourceIds.h"
+
+namespace tarnwick::ui {
+
+NoResponseDialog::NoResponseDialog() : CModalDialog(IDD_NO_RESPONSE) {}
+
+BOOL NoResponseDialog::OnInitDialog() {
+    setHeadlineFont(IDC_TEXT);
+    return TRUE;
+}
+
+bool NoResponseDialog::OnCommand(int id, int notification) {
+    if (id == IDC_RETRY_OR_REMOVE && notification == BN_CLICKED) {
+        runProxySettingsDialog();
+        return true;
+    }
+    return CModalDialog::OnCommand(id, notification);
+}
+
+bool runNoResponseDialog() {
+    NoResponseDialog dialog;
+    if (dialog.DoModal() == IDCANCEL) ExitProcess(0);
+    return true;
+}
+
+}  // namespace tarnwick::ui

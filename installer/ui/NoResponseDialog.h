@@ -1,0 +1,23 @@
+#pragma once
+
+#include "installer/ui/ModalDialog.h"
+
+namespace tarnwick::ui {
+
+// Tells the user the rendezvous server did not answer: Connect gives 1,
+// Exit (and Escape, and the close box) 2; Proxies... opens the proxy
+// settings and leaves this dialog open.
+class NoResponseDialog : public CModalDialog {
+public:
+    NoResponseDialog();
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnCommand(int id, int notification) override;
+};
+
+// True when the user chose Connect (or the dialog could not be shown). Exit
+// ends the process at once with exit code 0, without any orderly shutdown.
+bool runNoResponseDialog();
+
+}  // namespace tarnwick::ui

@@ -1,0 +1,45 @@
+#include "installer/ui/logic/IconListData.h"
+
+#include <cstring>
+
+#include "installer/package/LzmaUnpack.h"
+
+namespace tarnwick::ui {
+
+namespace {
+
+std::uint32_t littleEndian32(const std::uint8_t* at) {
+    return std::uint32_t{at[0]} | std::uint32_t{at[1]} << 8 | std::uint32_t{at[2]} << 16 |
+           std::uint32_t{at[3]} << 24;
+}
+
+}  // namespace
+
+std::optional<IconListHeader> readIconListHeader(const std::uint8_t* resource, std::size_t length) {
+    if (resource == nullptr || length < kIconListHeaderSize) return std::nullopt;
+    const IconListHeader header{littleEndian32(resource), littleEndian32(resource + 4)};
+    if (header.imageSize == 0 || header.imageCount == 0) return std::nullopt;
+    const std::uint64_t bytes = std::uint64_t{header.imageSize} * header.imageSize * 4;
+    if (bytes > kMaxIconStripBytes || bytes * header.imageCount > kMaxIconStripBytes) return std::nullopt;
+    return header;
+}
+
+std::size_t stripBytes(const IconListHeader& header) {
+    return std::size_t{header.imageSize} * header.imageCount * header.imageSize * 4;
+}
+
+void fillIconStrip(const std::uint8_t* resource, std::size_t length, const IconListHeader& header,
+                   std::uint8_t* strip) {
+    const std::size_t wanted = stripBytes(header);
+    const std::uint8_t* rest = resource + kIconListHeaderSize;
+    const std::size_t restLength = length - kIconListHeaderSize;
+    if (restLength == wanted) {
+        std::memcpy(strip, rest, wanted);
+        return;
+    }
+    // A damaged strip shows as a (partly) transparent image: there is nobody
+    // to tell and nothing better to show.
+    [[maybe_unused]] const bool unpacked = unpackLzma(rest, restLength, strip, wanted);
+}
+
+}  // namespace tarnwick::ui

@@ -1,0 +1,31 @@
+#include "installer/ui/framework/Application.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace tarnwick::ui {
+namespace {
+
+// Records the thread messages it is given and stops at the second one.
+class RecordingApp : public CWinApp {
+public:
+    std::vector<UINT> received;
+
+protected:
+    void onThreadMessage(const MSG& message) override {
+        received.push_back(message.message);
+        if (received.size() == 2) PostQuitMessage(7);
+    }
+};
+
+TEST(Application, ThreadMessagesReachTheAppAndQuitEndsTheLoop) {
+    RecordingApp app;
+    PostThreadMessageA(GetCurrentThreadId(), WM_APP + 1, 0, 0);
+    PostThreadMessageA(GetCurrentThreadId(), WM_APP + 2, 0, 0);
+    EXPECT_EQ(app.Run(), 7);
+    EXPECT_EQ(app.received, (std::vector<UINT>{WM_APP + 1, WM_APP + 2}));
+}
+
+}  // namespace
+}  // namespace tarnwick::ui

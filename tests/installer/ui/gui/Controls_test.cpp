@@ -1,0 +1,144 @@
+#include <windows.h>
+// After windows.h, which it needs.
+#include <uxtheme.h>
+
+#include <gtest/gtest.h>
+
+#include "WindowDriver.h"
+#include "installer/ui/IconList.h"
+#include "installer/ui/LargeIcon.h"
+#include "installer/ui/ProgressWindow.h"
+#include "installer/ui/ThemeLibrary.h"
+
+namespace tarnwick::ui {
+namespace {
+
+using namespace tarnwick::ui::test;
+
+// A white 32-bit canvas to blend icons onto, its pixels readable.
+class Canvas {
+public:
+    explicit Canvas(int size) : size_(size) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = size;
+        info.bmiHeader.biHeight = -size;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        dc_ = CreateCompatibleDC(nullptr);
+        bitmap_ =
+            CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&pixels_), nullptr, 0);
+        previous_ = SelectObject(dc_, bitmap_);
+        for (int i = 0; i < size * size; ++i)
+            pixels_[i] = 0x00FFFFFF;
+    }
+    ~Canvas() {
+        SelectObject(dc_, previous_);
+        DeleteObject(bitmap_);
+        DeleteDC(dc_);
+    }
+    HDC dc() const { return dc_; }
+    std::uint32_t at(int x, int y) const {
+        GdiFlush();
+        return pixels_[y * size_ + x] & 0x00FFFFFF;
+    }
+
+private:
+    int size_;
+    HDC dc_;
+    HBITMAP bitmap_;
+    HGDIOBJ previous_;
+    std::uint32_t* pixels_ = nullptr;
+};
+
+TEST(IconList, LoadsThePackedProductImage) {
+    const IconList icons(kProductImages, 128);
+    EXPECT_EQ(icons.imageSize(), 128u);
+    EXPECT_EQ(icons.imageCount(), 1u);
+
+    Canvas canvas(128);
+    icons.draw(canvas.dc(), RECT{0, 0, 128, 128}, 0, false);
+    EXPECT_EQ(canvas.at(0, 0), 0xFFFFFFu) << "the transparent corner leaves the background";
+    const std::uint32_t middle = canvas.at(64, 110);
+    EXPECT_NE(middle, 0xFFFFFFu) << "the opaque tile covers it";
+    EXPECT_GT(middle & 0xFF, (middle >> 16) & 0xFF) << "with the product's blue";
+}
+
+TEST(IconList, ProductImageResourceIsPackedWithTheUsualProperties) {
+    const HMODULE module = GetModuleHandleA(nullptr);
+    const HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(kProductImages), "ICONLIST");
+    ASSERT_NE(found, nullptr);
+    const auto* bytes = static_cast<const std::uint8_t*>(LockResource(LoadResource(module, found)));
+    const DWORD length = SizeofResource(module, found);
+    ASSERT_GT(length, 13u);
+    EXPECT_EQ(bytes[0] | bytes[1] << 8, 128) << "little-endian image size";
+    EXPECT_EQ(bytes[4], 1);
+    EXPECT_EQ(bytes[8], 93) << "LZMA properties lc 3, lp 0, pb 2";
+    EXPECT_LT(length, 8u + 128 * 128 * 4) << "packed, not plain";
+}
+
+TEST(IconList, DrawsNothingPastTheEndOrWithoutResource) {
+    const IconList icons(kProductImages, 128);
+    Canvas canvas(128);
+    icons.draw(canvas.dc(), RECT{0, 0, 128, 128}, 1, false);
+    EXPECT_EQ(canvas.at(64, 110), 0xFFFFFFu);
+
+    const IconList missing(999, 128);
+    EXPECT_EQ(missing.imageCount(), 0u);
+    missing.draw(canvas.dc(), RECT{0, 0, 128, 128}, 0, false);
+    EXPECT_EQ(canvas.at(64, 110), 0xFFFFFFu);
+}
+
+TEST(IconList, DimmedImagesAreHalfTransparent) {
+    const IconList icons(kProductImages, 128);
+    Canvas full(128);
+    Canvas dimmed(128);
+    icons.draw(full.dc(), RECT{0, 0, 128, 128}, 0, false);
+    icons.draw(dimmed.dc(), RECT{0, 0, 128, 128}, 0, true);
+    const int fullRed = static_cast<int>((full.at(64, 110) >> 16) & 0xFF);
+    const int dimmedRed = static_cast<int>((dimmed.at(64, 110) >> 16) & 0xFF);
+    EXPECT_GT(dimmedRed, fullRed) << "more of the white shows through";
+}
+
+// Reads what the bar shows on the screen.
+COLORREF pixelOf(HWND window, int x, int y) {
+    const HDC dc = GetDC(window);
+    const COLORREF colour = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return colour;
+}
+
+TEST(ProgressBar, ClassicBarDrawsHalfAsSixteenChunks) {
+    ProgressWindow window;
+    window.setTitle("Downloading latest Tarnwick update...");
+    window.setStatusText("Downloading new update...");
+    window.show();
+    const ProgressBar& bar = window.progressBar();
+    // Without a theme for the bar (as on a system without visual styles)
+    // it draws the classic look.
+    SetWindowTheme(bar.handle(), L" ", L" ");
+    SendMessageA(bar.handle(), WM_THEMECHANGED, 0, 0);
+    if (bar.themed()) GTEST_SKIP() << "the bar cannot be taken off the theme here";
+    const ChunkLayout layout = bar.layout();
+    EXPECT_EQ(layout.contentLeft, 2);
+    EXPECT_EQ(layout.contentRight, 308);
+    EXPECT_EQ(layout.step(), 10);
+
+    EXPECT_TRUE(pumpUntil([&] { return bar.phase() >= 3; }, 2000));
+    saveScreenshot(window.handle(), "progress-classic-busy");
+
+    window.setProgress(1, 2);
+    settle(window.handle());
+    const COLORREF chunk = GetSysColor(COLOR_ACTIVECAPTION);
+    const HWND barWindow = bar.handle();
+    EXPECT_EQ(pixelOf(barWindow, 3, 8), chunk);
+    EXPECT_NE(pixelOf(barWindow, 11, 8), chunk) << "the gap between chunks";
+    EXPECT_EQ(pixelOf(barWindow, 159, 8), chunk) << "the sixteenth chunk, 8 pixels from 152";
+    EXPECT_NE(pixelOf(barWindow, 162, 8), chunk) << "nothing after it";
+
+    window.setProgress(512, 2048);
+    saveScreenshot(window.handle(), "progress-classic-512-of-2048");
+}
+
+}  // namespace
+}  // namespace tarnwick::ui
