@@ -150,14 +150,13 @@ void InstallerApp::onUpdateFinished() {
 
     const OutcomeEnding ending = endingForOutcome(run.outcome, run.launchPath.c_str());
     switch (ending.action) {
-        case OutcomeEnding::Action::kNoResponseDialog: {
-            ui::NoResponseDialog dialog;
-            if (dialog.DoModal() == IDOK) {
+        case OutcomeEnding::Action::kNoResponseDialog:
+            // Exit ends the process inside the dialog, with exit code 0.
+            if (ui::runNoResponseDialog()) {
                 startUpdate();
                 return;
             }
             ExitProcess(0);
-        }
         case OutcomeEnding::Action::kAlert:
             showOutcomeNotices(ending);
             break;
