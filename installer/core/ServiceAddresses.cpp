@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "installer/platform/TimeZone.h"
-
 namespace tarnwick {
 
 const char* const kRendezvousHost = TARNWICK_RENDEZVOUS_HOST;
@@ -11,8 +9,11 @@ const char* const kStatusHost = TARNWICK_STATUS_HOST;
 const char* const kWebHost = TARNWICK_WEB_HOST;
 
 int utcOffsetSeconds() {
+    return utcOffsetSeconds(platform::readTimeZone());
+}
+
+int utcOffsetSeconds(const platform::TimeZoneReading& zone) {
     using platform::TimeZoneReading;
-    const TimeZoneReading zone = platform::readTimeZone();
     // Windows biases are minutes west of Greenwich: the seasonal bias is added
     // only for the season the system says is in effect.
     std::int32_t bias = zone.bias;

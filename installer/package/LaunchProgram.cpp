@@ -4,6 +4,7 @@
 #include <string>
 
 #include "installer/platform/FileSystem.h"
+#include "installer/platform/Folders.h"
 #include "installer/platform/Process.h"
 
 namespace tarnwick {

@@ -8,6 +8,7 @@
 #include "installer/package/LzmaUnpack.h"
 #include "installer/package/PackageHeader.h"
 #include "installer/platform/FileSystem.h"
+#include "installer/platform/Folders.h"
 
 namespace tarnwick {
 
@@ -38,10 +39,7 @@ void UpdateJob::reportProgress(std::uint32_t done, std::uint32_t total) {
 }
 
 void UpdateJob::checkDiskSpace() {
-    char folder[1024];
-    const std::uint64_t freeBytes =
-        platform::ownFolder(folder, sizeof folder) ? platform::freeBytesForCaller(folder) : 0;
-    if (hasRoomForUpdate(freeBytes)) return;
+    if (hasRoomForUpdate(platform::freeBytesForCaller(platform::programFolder().c_str()))) return;
     alert("Out of Disk Space", "Not enough free disk space. Delete some files, then try again");
     throw kConnectionFailure;
 }

@@ -8,6 +8,7 @@
 #include "installer/core/MemoryStream.h"
 #include "installer/package/UpdateJob.h"
 #include "installer/platform/FileSystem.h"
+#include "installer/platform/Folders.h"
 
 namespace tarnwick {
 
@@ -64,24 +65,24 @@ void appendText(char* buffer, std::uint32_t capacity, const char* text) {
 }  // namespace
 
 void UpdateJob::buildInstallFolder(char* buffer, std::uint32_t capacity) const {
-    const char separator[] = {platform::kPathSeparator, 0};
+    buffer[0] = 0;
     if (!installFolderOverride_.empty()) {
-        buffer[0] = 0;
         appendText(buffer, capacity, installFolderOverride_.c_str());
         return;
     }
     // Tarnwick\Tarnwick\ under the user's application data, each level made
     // in turn; without that folder, beside the installer itself.
-    if (platform::applicationDataFolder(buffer, capacity)) {
+    std::string folder = platform::userDataFolder();
+    if (folder.empty()) {
+        folder = platform::programFolder();
+    } else {
         for (int level = 0; level < 2; ++level) {
-            appendText(buffer, capacity, separator);
-            appendText(buffer, capacity, "Tarnwick");
-            platform::createFolder(buffer);
+            folder += "Tarnwick";
+            platform::createFolder(folder);
+            folder += platform::kPathSeparator;
         }
-        appendText(buffer, capacity, separator);
-        return;
     }
-    if (!platform::ownFolder(buffer, capacity)) throw kGeneralFailure;
+    appendText(buffer, capacity, folder.c_str());
 }
 
 void UpdateJob::install() {

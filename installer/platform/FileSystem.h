@@ -4,33 +4,17 @@
 
 namespace tarnwick::platform {
 
-// The file-system services the portable layers need, with Windows' meanings
-// on every system. Paths are narrow texts in the system's own form; the
-// separator is kPathSeparator. Nothing here throws: each routine reports
+// The file services the portable layers need, with Windows' meanings on
+// every system (the folders themselves are in Folders.h). Paths are narrow
+// texts in the system's own form. Nothing here throws: each routine reports
 // what it did, and callers that do not care ignore the report.
-
-extern const char kPathSeparator;
 
 // Rewrites a package name, whose components are separated by backslashes,
 // into this system's form, in place.
 void toNativeSeparators(char* path);
 
-// The running program's full path, cut after its last separator, into a
-// buffer of capacity bytes. False (buffer empty) when it cannot be had or
-// does not fit.
-[[nodiscard]] bool ownFolder(char* buffer, std::uint32_t capacity);
-
-// The user's application-data folder, created if missing, without a trailing
-// separator. False (buffer unchanged) when the system has none or it does not
-// fit.
-[[nodiscard]] bool applicationDataFolder(char* buffer, std::uint32_t capacity);
-
 // False for an empty text, otherwise whether the file or folder exists.
 bool pathExists(const char* path);
-
-// Creates one folder; an existing folder or any failure is not reported,
-// since every caller goes on and lets the next file operation fail instead.
-void createFolder(const char* path);
 
 // 0 on success, otherwise the system's error code.
 int deleteFile(const char* path);

@@ -15,65 +15,15 @@
 
 namespace tarnwick::platform {
 
-const char kPathSeparator = '/';
-
-namespace {
-
-bool copyInto(char* buffer, std::uint32_t capacity, const std::string& text) {
-    if (text.size() >= capacity) return false;
-    std::memcpy(buffer, text.c_str(), text.size() + 1);
-    return true;
-}
-
-}  // namespace
-
 void toNativeSeparators(char* path) {
     for (char* p = path; *p; ++p) {
         if (*p == '\\') *p = '/';
     }
 }
 
-bool ownFolder(char* buffer, std::uint32_t capacity) {
-    if (capacity > 0) buffer[0] = 0;
-    std::error_code error;
-    const std::string path = std::filesystem::read_symlink("/proc/self/exe", error).string();
-    const auto cut = path.rfind('/');
-    if (error || cut == std::string::npos) return false;
-    if (!copyInto(buffer, capacity, path.substr(0, cut + 1))) {
-        if (capacity > 0) buffer[0] = 0;
-        return false;
-    }
-    return true;
-}
-
-// Linux has no per-user roaming folder; APPDATA, when set, plays its part
-// (tests and the demonstration point it at a folder of their own), then the
-// XDG data folder.
-bool applicationDataFolder(char* buffer, std::uint32_t capacity) {
-    std::string folder;
-    if (const char* appData = std::getenv("APPDATA"); appData && *appData) {
-        folder = appData;
-    } else if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data) {
-        folder = data;
-    } else if (const char* home = std::getenv("HOME"); home && *home) {
-        folder = std::string(home) + "/.local/share";
-    } else {
-        return false;
-    }
-    while (folder.size() > 1 && folder.back() == '/')
-        folder.pop_back();
-    std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
-    return copyInto(buffer, capacity, folder);
-}
-
 bool pathExists(const char* path) {
     struct stat status;
     return path && *path && ::stat(path, &status) == 0;
-}
-
-void createFolder(const char* path) {
-    ::mkdir(path, 0777);
 }
 
 int deleteFile(const char* path) {

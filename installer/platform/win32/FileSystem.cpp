@@ -10,8 +10,6 @@
 
 namespace tarnwick::platform {
 
-const char kPathSeparator = '\\';
-
 namespace {
 
 // 100-nanosecond units since 1601-01-01; the epochs lie 11,644,473,600 s
@@ -38,37 +36,8 @@ struct HandleClose {
 
 void toNativeSeparators(char*) {}
 
-bool ownFolder(char* buffer, std::uint32_t capacity) {
-    if (capacity == 0) return false;
-    buffer[0] = 0;
-    char path[1024];
-    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    if (length == 0 || length >= sizeof path) return false;
-    char* cut = std::strrchr(path, '\\');
-    if (!cut) return false;
-    cut[1] = 0;
-    if (std::strlen(path) >= capacity) return false;
-    std::strcpy(buffer, path);
-    return true;
-}
-
-bool applicationDataFolder(char* buffer, std::uint32_t capacity) {
-    char folder[MAX_PATH];
-    if (!SHGetSpecialFolderPathA(nullptr, folder, CSIDL_APPDATA, TRUE)) return false;
-    std::size_t length = std::strlen(folder);
-    while (length > 3 && folder[length - 1] == '\\')
-        folder[--length] = 0;
-    if (length >= capacity) return false;
-    std::memcpy(buffer, folder, length + 1);
-    return true;
-}
-
 bool pathExists(const char* path) {
     return path && *path && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-}
-
-void createFolder(const char* path) {
-    CreateDirectoryA(path, nullptr);
 }
 
 int deleteFile(const char* path) {
