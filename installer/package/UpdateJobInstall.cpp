@@ -143,9 +143,10 @@ void UpdateJob::installEntries() {
         if (flags & kFlagClientProgram) programPath = path;
     }
     // Writing into a folder changes its modification time, so folders get
-    // theirs only once every file is in place, innermost (latest) first.
-    applyPendingFolderTimes();
+    // theirs only once every file is in place, the client's move included,
+    // innermost (latest) first.
     finish(programPath);
+    applyPendingFolderTimes();
 }
 
 void UpdateJob::applyPendingFolderTimes() {
