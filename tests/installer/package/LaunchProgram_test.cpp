@@ -58,7 +58,10 @@ TEST(LaunchProgram, QuotedPathWithArgumentsRunsTheWholeCommandLine) {
     test::ScratchDir scratch;
     const fs::path folder = scratch.path() / "Program Folder";
     const fs::path probe = placeProbe(folder);
-    ASSERT_TRUE(launchProgram(("\"" + probe.string() + "\" /uninstall").c_str()));
+    std::string command = "\"";
+    command += probe.string();
+    command += "\" /uninstall";
+    ASSERT_TRUE(launchProgram(command.c_str()));
     const auto report = probeReport(folder);
     ASSERT_EQ(report.size(), 2u);
     EXPECT_TRUE(fs::equivalent(report[0], folder));
