@@ -1,7 +1,5 @@
 #include "installer/package/UpdateJob.h"
 
-#include <new>
-
 #include "installer/core/BigEndian.h"
 #include "installer/core/Failure.h"
 #include "installer/core/UserNotice.h"
@@ -16,11 +14,11 @@ namespace {
 
 // Grows a block by the job's one rule: too small means free, then allocate
 // exactly count bytes; the old contents are not kept.
-void ensureCapacity(std::unique_ptr<std::uint8_t[]>& block, std::uint32_t& capacity, std::uint32_t count) {
+void ensureCapacity(platform::LargeBlock& block, std::uint32_t& capacity, std::uint32_t count) {
     if (capacity >= count) return;
     block.reset();
     capacity = 0;
-    block.reset(new (std::nothrow) std::uint8_t[count]);
+    block = platform::allocateLargeBlock(count);
     if (!block) throw kGeneralFailure;
     capacity = count;
 }

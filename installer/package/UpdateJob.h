@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "installer/core/ProgressSink.h"
+#include "installer/platform/LargeBlock.h"
 
 namespace tarnwick {
 
@@ -88,7 +89,7 @@ private:
     // Failures are ignored: a record is a convenience.
     void saveRecord(std::uint32_t held);
     void deleteRecord();
-    void fetch(const char* url);
+    void fetch(const char* url, std::uint32_t packageVersion);
 
     void unpack();
     const std::uint8_t* unpackedBytes() const;
@@ -105,9 +106,9 @@ private:
     std::uint32_t packedSize_ = 0;
     std::uint32_t trailerSize_ = 0;
     bool compressed_ = false;
-    std::unique_ptr<std::uint8_t[]> packed_;
+    platform::LargeBlock packed_;
     std::uint32_t packedCapacity_ = 0;
-    std::unique_ptr<std::uint8_t[]> unpacked_;
+    platform::LargeBlock unpacked_;
     std::uint32_t unpackedCapacity_ = 0;
     std::vector<PendingFolderTimes> pendingFolderTimes_;
     std::uint32_t leadingWords_[2] = {0, 0};

@@ -167,11 +167,13 @@ void UpdateJob::finish(const std::string& programPath) {
     // A program that already carries the name must not be deleted as the old
     // copy it would replace.
     if (sameTextIgnoringCase(target, programPath)) {
+        platform::makeStartable(programPath.c_str());
         setLaunchPath(programPath);
         return;
     }
     (void)platform::deleteFile(target.c_str());
     (void)platform::moveFile(programPath.c_str(), target.c_str());
+    platform::makeStartable(target.c_str());
     setLaunchPath(target);
 }
 

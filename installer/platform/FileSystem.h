@@ -32,6 +32,11 @@ int removeTree(const char* path);
 // modification time alone. Failures are ignored: times are cosmetic.
 void setFileTimes(const char* path, std::int32_t modificationTime, std::int32_t creationTime);
 
+// Lets the system start the file as a program. Windows goes by the name;
+// elsewhere the file needs execute permission, which no package entry
+// carries. Failures are ignored: the start reports them.
+void makeStartable(const char* path);
+
 // Bytes free to the calling user on the volume holding path; 0 when the
 // query fails.
 std::uint64_t freeBytesForCaller(const char* path);

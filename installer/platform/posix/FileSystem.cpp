@@ -58,6 +58,14 @@ void setFileTimes(const char* path, std::int32_t modificationTime, std::int32_t 
     ::utimensat(AT_FDCWD, path, times, 0);
 }
 
+void makeStartable(const char* path) {
+    struct stat status;
+    if (::stat(path, &status) != 0) return;
+    // Execute for whoever may read it, as a compiler leaves its programs.
+    const mode_t readers = status.st_mode & (S_IRUSR | S_IRGRP | S_IROTH);
+    ::chmod(path, status.st_mode | (readers >> 2));
+}
+
 std::uint64_t freeBytesForCaller(const char* path) {
     struct statvfs volume;
     if (::statvfs(path, &volume) != 0) return 0;

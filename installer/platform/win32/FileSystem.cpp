@@ -76,6 +76,8 @@ void setFileTimes(const char* path, std::int32_t modificationTime, std::int32_t 
     SetFileTime(file.get(), &created, nullptr, &modified);
 }
 
+void makeStartable(const char*) {}
+
 std::uint64_t freeBytesForCaller(const char* path) {
     ULARGE_INTEGER available;
     if (!GetDiskFreeSpaceExA(path, &available, nullptr, nullptr)) return 0;

@@ -95,6 +95,12 @@ TEST_F(Install, WritesTheTreeWithTimesAndPutsTheClientInPlace) {
     EXPECT_EQ(contentOf(root_ / "bin" / "Tarnwick.exe"), "program");
     EXPECT_FALSE(fs::exists(root_ / "bin" / "client-new.exe"));
     EXPECT_EQ(fs::path(job_.launchPath()), root_ / "bin" / "Tarnwick.exe");
+#ifndef _WIN32
+    // Package entries carry no permissions; the client must still start.
+    const auto permissions = fs::status(root_ / "bin" / "Tarnwick.exe").permissions();
+    EXPECT_NE(permissions & fs::perms::owner_exec, fs::perms::none);
+    EXPECT_EQ(fs::status(root_ / "readme.txt").permissions() & fs::perms::owner_exec, fs::perms::none);
+#endif
     EXPECT_EQ(job_.leadingWord(0), 0xDEADBEEFu);
     EXPECT_EQ(job_.leadingWord(1), 17u);
 
