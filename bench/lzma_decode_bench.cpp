@@ -48,8 +48,8 @@ bool decodeLiblzma(const std::vector<unsigned char>& packed, std::vector<unsigne
     const lzma_filter filters[] = {{LZMA_FILTER_LZMA1, &options}, {LZMA_VLI_UNKNOWN, nullptr}};
     size_t in = LZMA_PROPS_SIZE;
     size_t produced = 0;
-    const lzma_ret result =
-        lzma_raw_buffer_decode(filters, nullptr, packed.data(), &in, packed.size(), out.data(), &produced, out.size());
+    const lzma_ret result = lzma_raw_buffer_decode(filters, nullptr, packed.data(), &in, packed.size(),
+                                                   out.data(), &produced, out.size());
     return (result == LZMA_OK || result == LZMA_STREAM_END) && produced == out.size();
 }
 
@@ -78,7 +78,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::ifstream file(argv[1], std::ios::binary);
-    const std::vector<unsigned char> packed{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const std::vector<unsigned char> packed{std::istreambuf_iterator<char>(file),
+                                            std::istreambuf_iterator<char>()};
     const std::size_t size = std::strtoull(argv[2], nullptr, 10);
     const int rounds = std::atoi(argv[3]);
     if (packed.size() < LZMA_PROPS_SIZE) return 1;
