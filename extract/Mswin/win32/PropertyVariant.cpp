@@ -1,0 +1,25 @@
+#include "extract/Mswin/PropertyVariant.h"
+
+#include <windows.h>
+
+#include <oleauto.h>
+#include <propidl.h>
+
+#include <cstring>
+
+namespace Mswin {
+
+static_assert(sizeof(PROPVARIANT) == 24, "the storage must hold the system's property variant");
+
+std::u16string PropertyVariant::StringValue() const {
+    BSTR text;
+    std::memcpy(&text, storage_ + 8, sizeof text);
+    if (!text) return {};
+    return std::u16string(reinterpret_cast<const char16_t*>(text), ::SysStringLen(text));
+}
+
+void PropertyVariant::Clear() {
+    ::PropVariantClear(reinterpret_cast<PROPVARIANT*>(storage_));
+}
+
+}  // namespace Mswin

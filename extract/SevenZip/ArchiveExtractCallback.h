@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+
+#include "extract/SevenZip/EngineInterfaces.h"
+#include "extract/SevenZip/InterfaceHolder.h"
+#include "extract/SevenZip/ReferenceCount.h"
+
+namespace SevenZip {
+
+// Given to the engine for the extraction: places each item below the
+// destination folder. Progress and per-item results are not looked at, and
+// every password request is refused.
+class ArchiveExtractCallback final : public IArchiveExtractCallback, public ICryptoGetTextPassword {
+public:
+    // Holds a reference of its own on archive (when not null).
+    ArchiveExtractCallback(IInArchive* archive, const std::u16string& destinationFolder);
+
+    Result QueryInterface(const Guid& iid, void** object) override;
+    std::uint32_t AddRef() override;
+    std::uint32_t Release() override;
+
+    Result SetTotal(std::uint64_t total) override;
+    Result SetCompleted(const std::uint64_t* completed) override;
+    // A folder item is created here and gets no stream; a file item gets a
+    // new FileOutStream whose only reference goes to the engine. Items whose
+    // path would leave the destination folder are refused.
+    Result GetStream(std::uint32_t index, ISequentialOutStream** stream, std::int32_t extractMode) override;
+    Result PrepareOperation(std::int32_t extractMode) override;
+    Result SetOperationResult(std::int32_t operationResult) override;
+    Result CryptoGetTextPassword(void** password) override;
+
+private:
+    ~ArchiveExtractCallback() = default;
+
+    Result PlaceItem(std::uint32_t index, ISequentialOutStream** stream);
+
+    // Declared first so that it is released last, after the path is freed.
+    InterfaceHolder<IInArchive> archive_;
+    std::u16string destinationFolder_;
+    ReferenceCount references_;
+};
+
+}  // namespace SevenZip

@@ -1,0 +1,65 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "PakloomTesting.h"
+#include "tests/support/ScratchDir.h"
+
+namespace pakloom::test {
+namespace {
+
+using ::testing::ElementsAre;
+
+// Drives the library against an engine that records what happens to it.
+class FakeEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        LoadedPakloom().setLogCallback(RecordLine);
+        TakeRecordedLines();
+        std::ofstream(scratch_.path() / "archive.7z") << "anything";
+        SetEnvironment("PAKLOOM_FAKE_ENGINE_EVENTS", scratch_.file("events.txt"));
+    }
+
+    int Run(const std::string& mode) {
+        SetEnvironment("PAKLOOM_FAKE_ENGINE_MODE", mode);
+        return Extract(NativePath(PAKLOOM_FAKE_ENGINE), (scratch_.path() / "archive.7z").u16string(),
+                       (scratch_.path() / "out").u16string());
+    }
+
+    std::vector<std::string> Events() const {
+        std::vector<std::string> events;
+        std::ifstream file(scratch_.path() / "events.txt");
+        for (std::string line; std::getline(file, line);)
+            events.push_back(line);
+        return events;
+    }
+
+    tarnwick::test::ScratchDir scratch_;
+};
+
+TEST_F(FakeEngineTest, EverythingIsReleasedBeforeTheModuleIsFreed) {
+    EXPECT_EQ(Run("succeeds"), 1);
+    EXPECT_THAT(TakeRecordedLines(), ::testing::IsEmpty());
+    // The engine holds the last references: the driver let go of the stream
+    // and the open callback before the archive, and the module goes last.
+    EXPECT_THAT(Events(), ElementsAre("create 7z archive", "open", "extract", "archive destroyed",
+                                      "stream left 0", "open callback left 0", "unloaded"));
+}
+
+TEST_F(FakeEngineTest, FailedOpenReleasesInTheSameOrder) {
+    EXPECT_EQ(Run("open-fails"), 0);
+    EXPECT_THAT(TakeRecordedLines(), ElementsAre("ExtractArchive: Failed to open IInArchive: 1."));
+    EXPECT_THAT(Events(), ElementsAre("create 7z archive", "open", "archive destroyed", "stream left 0",
+                                      "open callback left 0", "unloaded"));
+}
+
+TEST_F(FakeEngineTest, FailedCreateObjectStillReleasesWhatItHandedOut) {
+    EXPECT_EQ(Run("create-fails"), 0);
+    EXPECT_THAT(TakeRecordedLines(), ElementsAre("ExtractArchive: CreateObject() failed with: 80004005."));
+    EXPECT_THAT(Events(), ElementsAre("create 7z archive", "archive destroyed", "unloaded"));
+}
+
+}  // namespace
+}  // namespace pakloom::test

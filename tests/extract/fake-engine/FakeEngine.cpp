@@ -1,0 +1,97 @@
+// A stand-in for the engine library that records what is done to it, for
+// what the real engine cannot show: a failing CreateObject, and whether every
+// object was released before the module went away.
+//
+// PAKLOOM_FAKE_ENGINE_MODE: "create-fails", "open-fails" or "succeeds".
+// PAKLOOM_FAKE_ENGINE_EVENTS: a file that each event is appended to, one a line.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "extract/SevenZip/EngineInterfaces.h"
+
+using namespace SevenZip;
+
+namespace {
+
+std::string Mode() {
+    const char* mode = std::getenv("PAKLOOM_FAKE_ENGINE_MODE");
+    return mode ? mode : "";
+}
+
+void Record(const std::string& event) {
+    const char* path = std::getenv("PAKLOOM_FAKE_ENGINE_EVENTS");
+    if (!path) return;
+    if (std::FILE* file = std::fopen(path, "a")) {
+        std::fprintf(file, "%s\n", event.c_str());
+        std::fclose(file);
+    }
+}
+
+// Not std::to_string: its inline tables would be unique symbols, and the
+// dynamic linker never unloads a module that defines one.
+std::string Number(std::uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(value));
+    return text;
+}
+
+// Runs when the module is unloaded, after everything else in it.
+struct UnloadRecorder {
+    ~UnloadRecorder() { Record("unloaded"); }
+} unloadRecorder;
+
+// Keeps references to what Open is given, as the engine does, and gives
+// them back when it goes: what they then count tells whether the caller
+// had already let go of its own.
+class FakeArchive final : public IInArchive {
+public:
+    Result QueryInterface(const Guid&, void**) override { return kNoInterface; }
+    std::uint32_t AddRef() override { return ++references_; }
+    std::uint32_t Release() override {
+        if (--references_ != 0) return references_;
+        Record("archive destroyed");
+        if (stream_) Record("stream left " + Number(stream_->Release()));
+        if (openCallback_) Record("open callback left " + Number(openCallback_->Release()));
+        delete this;
+        return 0;
+    }
+    Result Open(IInStream* stream, const std::uint64_t*, IArchiveOpenCallback* openCallback) override {
+        Record("open");
+        stream_ = stream;
+        stream_->AddRef();
+        openCallback_ = openCallback;
+        openCallback_->AddRef();
+        return Mode() == "open-fails" ? kFalse : kOk;
+    }
+    Result Close() override { return kOk; }
+    Result GetNumberOfItems(std::uint32_t* count) override {
+        *count = 0;
+        return kOk;
+    }
+    Result GetProperty(std::uint32_t, std::uint32_t, void*) override { return kFail; }
+    Result Extract(const std::uint32_t*, std::uint32_t, std::int32_t, IArchiveExtractCallback*) override {
+        Record("extract");
+        return kOk;
+    }
+
+private:
+    ~FakeArchive() = default;
+
+    std::uint32_t references_ = 0;
+    IInStream* stream_ = nullptr;
+    IArchiveOpenCallback* openCallback_ = nullptr;
+};
+
+}  // namespace
+
+// Every function of this module is exported, the entry point with it.
+extern "C" Result CreateObject(const Guid* classId, const Guid* interfaceId, void** object) {
+    Record(*classId == kSevenZipFormatId && *interfaceId == kIInArchiveId ? "create 7z archive"
+                                                                          : "create other");
+    auto* archive = new FakeArchive;
+    archive->AddRef();
+    *object = static_cast<IInArchive*>(archive);
+    // A failing engine may still hand out an object; its caller releases it.
+    return Mode() == "create-fails" ? kFail : kOk;
+}

@@ -1,0 +1,14 @@
+#include <gtest/gtest.h>
+
+#include "extract/Mswin/Paths.h"
+
+namespace {
+
+// A backslash is part of a POSIX name, so it cannot lead anywhere.
+TEST(PosixPathSyntaxTest, BackslashIsAnOrdinaryCharacter) {
+    EXPECT_FALSE(Mswin::LeavesFolder(u"..\\x"));
+    EXPECT_FALSE(Mswin::LeavesFolder(u"C:x"));
+    EXPECT_EQ(Mswin::AppendPath(u"d\\", u"a"), u"d\\/a");
+}
+
+}  // namespace

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+#include "extract/SevenZip/Pakloom.h"
+
+// What a host does to use the library: load it by path, find the two
+// exports by name. The platform files say how.
+struct HostLibrary {
+    ExtractArchiveFunction extractArchive = nullptr;
+    SetLogCallbackFunction setLogCallback = nullptr;
+};
+
+// Loads the library that lies beside this program; on failure prints why
+// and answers false.
+[[nodiscard]] bool LoadHostLibrary(HostLibrary& library);
+
+// A command-line argument as the library wants it.
+std::basic_string<PakloomChar> ArgumentText(const char* argument);
