@@ -235,6 +235,13 @@ TEST_F(Install, StoredPackageWhoseSizesAreEqualIsReadAsItStands) {
     EXPECT_EQ(contentOf(root_ / "plain.txt"), "stored");
 }
 
+TEST(FreeSpace, FiveMebibytesAreEnough) {
+    EXPECT_TRUE(UpdateJob::hasRoomForUpdate(5242880));
+    EXPECT_FALSE(UpdateJob::hasRoomForUpdate(5242879));
+    EXPECT_TRUE(UpdateJob::hasRoomForUpdate(std::uint64_t{1} << 40)) << "compared on all 64 bits";
+    EXPECT_FALSE(UpdateJob::hasRoomForUpdate(0));
+}
+
 TEST(InstallFolder, IsTarnwickTwiceUnderTheUsersApplicationData) {
     test::ScratchDir scratch;
 #ifndef _WIN32
