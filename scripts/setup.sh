@@ -10,7 +10,7 @@ packages=(
   wine wine64 fonts-wine xvfb xauth x11-utils imagemagick xdotool
   googletest libboost-dev libssl-dev liblzma-dev lzma-dev xz-utils
   p7zip-full 7zip
-  nginx-light tinyproxy dante-server curl hyperfine procps
+  nginx-light tinyproxy dante-server curl hyperfine procps python3
 )
 
 missing=()
@@ -28,10 +28,16 @@ if ((${#missing[@]})); then
 fi
 
 # The packaged daemons must not keep running as services: the tests start
-# their own instances on loopback addresses of their choosing.
-for svc in nginx tinyproxy danted; do
+# their own instances on loopback addresses of their choosing. Each service
+# is stopped through its own pid file only; tinyproxy's init script would
+# stop every tinyproxy on the machine, those of running tests included.
+for svc in nginx danted; do
   if command -v service >/dev/null && [ -e "/etc/init.d/$svc" ]; then
     service "$svc" stop >/dev/null 2>&1 || true
   fi
 done
+if [ -s /run/tinyproxy/tinyproxy.pid ]; then
+  kill "$(cat /run/tinyproxy/tinyproxy.pid)" 2>/dev/null || true
+  rm -f /run/tinyproxy/tinyproxy.pid
+fi
 echo "setup: dependencies present"
