@@ -17,14 +17,13 @@ cmake --build --preset linux-release --target tarnwick-pack tarnwick-rendezvous 
 tools=$root/build/linux-release/tools
 work=$(mktemp -d /tmp/tarnwick-bench-e2e.XXXXXX)
 peers=$root/tests/support/peers/peers.sh
+# BENCH_KEEP=1 keeps the work folder for a closer look; the peers stop.
 cleanup() {
     bash "$peers" stop "$work/nginx" >/dev/null || true
     bash "$peers" stop "$work/rendezvous" >/dev/null || true
-    rm -rf "$work"
+    if [ -n "${BENCH_KEEP:-}" ]; then echo "kept $work"; else rm -rf "$work"; fi
 }
 trap cleanup EXIT
-# BENCH_KEEP=1 keeps the work folder for a closer look.
-[ -n "${BENCH_KEEP:-}" ] && trap "echo kept $work" EXIT
 
 echo "== making the tree"
 tree=$work/tree
@@ -58,8 +57,10 @@ ls -l "$work/nginx/www"
 
 bash "$peers" nginx 127.0.6.1 "$work/nginx" >/dev/null
 mkdir -p "$work/rendezvous"
-"$tools/tarnwick-rendezvous/tarnwick-rendezvous" --address 127.0.6.10 \
-    --offer http://127.0.6.1/update.bin --version 7 >"$work/rendezvous/log" 2>&1 &
+# The log named on the command line lets peers.sh recognise the process
+# as this run's own when it stops it.
+"$tools/tarnwick-rendezvous/tarnwick-rendezvous" --log "$work/rendezvous/log" --address 127.0.6.10 \
+    --offer http://127.0.6.1/update.bin --version 7 2>"$work/rendezvous/errors" &
 echo $! >"$work/rendezvous/pid"
 for _ in $(seq 1 200); do grep -q '^ready' "$work/rendezvous/log" && break; sleep 0.01; done
 
