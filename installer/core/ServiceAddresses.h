@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+#include "installer/platform/TimeZone.h"
+
+namespace tarnwick {
+
+// The service's host names, fixed when the installer is built (see the
+// CMake cache variables TARNWICK_*_HOST).
+extern const char* const kRendezvousHost;
+extern const char* const kStatusHost;
+extern const char* const kWebHost;
+
+// The local time zone's offset from UTC in seconds, positive east of
+// Greenwich, as the status page expects it. 0 when the zone cannot be read.
+int utcOffsetSeconds();
+// The same for a zone as the system describes it.
+int utcOffsetSeconds(const platform::TimeZoneReading& zone);
+
+// "http://<status host>/?tz=<utcOffsetSeconds>"
+std::string statusPageUrl();
+// "http://<web host>/download/"
+std::string downloadPageUrl();
+
+}  // namespace tarnwick
