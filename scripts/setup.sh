@@ -10,7 +10,7 @@ packages=(
   wine wine64 fonts-wine xvfb xauth x11-utils imagemagick xdotool
   googletest libboost-dev libssl-dev liblzma-dev lzma-dev xz-utils
   p7zip-full 7zip
-  nginx-light tinyproxy dante-server curl hyperfine procps python3
+  nginx-light tinyproxy dante-server curl hyperfine procps time python3
 )
 
 missing=()

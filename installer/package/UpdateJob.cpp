@@ -1,0 +1,98 @@
+#include "installer/package/UpdateJob.h"
+
+#include "installer/core/BigEndian.h"
+#include "installer/core/Failure.h"
+#include "installer/core/UserNotice.h"
+#include "installer/package/LzmaUnpack.h"
+#include "installer/package/PackageHeader.h"
+#include "installer/platform/FileSystem.h"
+#include "installer/platform/Folders.h"
+
+namespace tarnwick {
+
+namespace {
+
+// Grows a block by the job's one rule: too small means free, then allocate
+// exactly count bytes; the old contents are not kept.
+void ensureCapacity(platform::LargeBlock& block, std::uint32_t& capacity, std::uint32_t count) {
+    if (capacity >= count) return;
+    block.reset();
+    capacity = 0;
+    block = platform::allocateLargeBlock(count);
+    if (!block) throw kGeneralFailure;
+    capacity = count;
+}
+
+}  // namespace
+
+UpdateJob::UpdateJob() = default;
+UpdateJob::~UpdateJob() = default;
+
+void UpdateJob::reportStatus(const char* text) {
+    if (sink_) sink_->setStatusText(text);
+}
+
+void UpdateJob::reportProgress(std::uint32_t done, std::uint32_t total) {
+    if (sink_) sink_->setProgress(done, total);
+}
+
+void UpdateJob::checkDiskSpace() {
+    if (hasRoomForUpdate(platform::freeBytesForCaller(platform::programFolder().c_str()))) return;
+    alert("Out of Disk Space", "Not enough free disk space. Delete some files, then try again");
+    throw kConnectionFailure;
+}
+
+void UpdateJob::ensurePackedCapacity(std::uint32_t count) {
+    ensureCapacity(packed_, packedCapacity_, count);
+}
+
+void UpdateJob::ensureUnpackedCapacity(std::uint32_t count) {
+    ensureCapacity(unpacked_, unpackedCapacity_, count);
+}
+
+void UpdateJob::takeHeader(const std::uint8_t* header) {
+    // The version field is 16 bits wide and compared with the whole offered
+    // version, so an offer above 65,535 never matches.
+    if (header[0] != kPackageFormat || loadBigEndian16(header + 2) != packageVersion_) throw kGeneralFailure;
+    flags_ = header[1];
+    unpackedSize_ = loadBigEndian32(header + 4);
+    packedSize_ = loadBigEndian32(header + 8);
+    trailerSize_ = loadBigEndian32(header + 12);
+    if (unpackedSize_ == 0 || packedSize_ == 0) throw kGeneralFailure;
+    // Both sizes share one 32-bit total; a header whose total wraps around
+    // would make the body buffer smaller than the body.
+    if (trailerSize_ > UINT32_MAX - packedSize_) throw kGeneralFailure;
+    compressed_ = unpackedSize_ != packedSize_;
+}
+
+void UpdateJob::takeResource(const std::uint8_t* resource, std::uint32_t length,
+                             std::uint32_t packageVersion) {
+    packageVersion_ = packageVersion;
+    packedSize_ = 0;
+    if (length < kPackageHeaderLength) throw kGeneralFailure;
+    takeHeader(resource);
+    const std::uint32_t total = packedSize_ + trailerSize_;
+    if (length - kPackageHeaderLength != total) throw kGeneralFailure;
+    ensurePackedCapacity(total);
+    ensureUnpackedCapacity(unpackedSize_);
+    std::copy(resource + kPackageHeaderLength, resource + length, packed_.get());
+}
+
+void UpdateJob::unpack() {
+    if (!compressed_) return;
+    reportStatus("Decompressing update...");
+    reportProgress(0, 0);
+    // No key is ever supplied, so a scrambled package cannot be read.
+    if (flags_ & kPackageScrambled) throw kGeneralFailure;
+    ensureUnpackedCapacity(unpackedSize_);
+    if (!unpackLzma(packed_.get(), packedSize_, unpacked_.get(), unpackedSize_)) throw kGeneralFailure;
+    compressed_ = false;
+}
+
+// A package whose two sizes are equal is stored as it is: its packed bytes
+// are the unpacked package.
+const std::uint8_t* UpdateJob::unpackedBytes() const {
+    return unpackedSize_ == packedSize_ ? packed_.get() : unpacked_.get();
+}
+
+}  // namespace tarnwick

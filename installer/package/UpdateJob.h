@@ -1,0 +1,120 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "installer/core/ProgressSink.h"
+#include "installer/platform/LargeBlock.h"
+
+namespace tarnwick {
+
+// The download, unpacking and installing of one update package, for one
+// update run on its worker thread. Every failure is thrown as an integer
+// code (installer/core/Failure.h); the job is destroyed on every path.
+//
+// Order of use: setProgressSink, download, install, unpackedSize.
+class UpdateJob {
+public:
+    static constexpr std::uint64_t kRequiredFreeBytes = 5242880;
+    static constexpr const char* kRecordFileName = "TarnwickArchive";
+    static constexpr const char* kClientProgramName = "Tarnwick.exe";
+    // Room for a launch path and its terminator, as the registration needs.
+    static constexpr std::uint32_t kLaunchPathCapacity = 260;
+
+    UpdateJob();
+    UpdateJob(const UpdateJob&) = delete;
+    UpdateJob& operator=(const UpdateJob&) = delete;
+    virtual ~UpdateJob();
+
+    // The sink is not owned; null reports nothing.
+    void setProgressSink(ProgressSink* sink) { sink_ = sink; }
+
+    // Fetches the package that url names, resuming from the download record
+    // when one for packageVersion exists. The whole body ends up in memory.
+    // Shows "Download Not Completed" when it fails knowing no package header.
+    void download(const char* url, std::uint32_t packageVersion);
+
+    // Takes a whole resource (header and body) that is already in memory, as
+    // a complete download leaves it; for tools and tests. Throws
+    // kGeneralFailure for a header that download would refuse.
+    void takeResource(const std::uint8_t* resource, std::uint32_t length, std::uint32_t packageVersion);
+
+    // Unpacks the package and writes its files and folders into the install
+    // folder, then puts the flagged client program in place as Tarnwick.exe.
+    // Nothing is undone on failure.
+    void install();
+
+    std::uint32_t unpackedSize() const { return unpackedSize_; }
+    // The installed client program; empty until install finishes, and when
+    // the package flagged no program.
+    const char* launchPath() const { return launchPath_; }
+    // The two words that lead the unpacked package; kept, not interpreted.
+    std::uint32_t leadingWord(int index) const { return leadingWords_[index & 1]; }
+
+    // Where install writes and where the record lives. By default the
+    // application-data folder's Tarnwick\Tarnwick\ and the preferences
+    // folder; tests and tools name folders of their own (with a trailing
+    // separator).
+    void setInstallFolder(const char* folder) { installFolderOverride_ = folder; }
+    void setRecordFolder(const char* folder) { recordFolderOverride_ = folder; }
+
+    // True when at least kRequiredFreeBytes are free.
+    static bool hasRoomForUpdate(std::uint64_t freeBytes) { return freeBytes >= kRequiredFreeBytes; }
+
+private:
+    struct PendingFolderTimes {
+        std::string path;
+        std::int32_t modificationTime;
+        std::int32_t creationTime;
+    };
+
+    void reportStatus(const char* text);
+    void reportProgress(std::uint32_t done, std::uint32_t total);
+    // Shows "Out of Disk Space" and throws kConnectionFailure when the volume
+    // of the installer's own folder has too little room.
+    void checkDiskSpace();
+
+    void ensurePackedCapacity(std::uint32_t count);
+    void ensureUnpackedCapacity(std::uint32_t count);
+    // Takes the 16 header bytes; throws kGeneralFailure when format or
+    // version do not match, or a size is 0, after storing what it read.
+    void takeHeader(const std::uint8_t* header);
+
+    std::string recordPath() const;
+    // Loads a record of this package version; returns the body bytes held.
+    // An unusable record leaves the header fields 0 and the file alone.
+    std::uint32_t loadRecord();
+    // Failures are ignored: a record is a convenience.
+    void saveRecord(std::uint32_t held);
+    void deleteRecord();
+    void fetch(const char* url, std::uint32_t packageVersion);
+
+    void unpack();
+    const std::uint8_t* unpackedBytes() const;
+    void buildInstallFolder(char* buffer, std::uint32_t capacity) const;
+    void installEntries();
+    void applyPendingFolderTimes();
+    void finish(const std::string& programPath);
+    void setLaunchPath(const std::string& path);
+
+    ProgressSink* sink_ = nullptr;
+    std::uint32_t flags_ = 0;
+    std::uint32_t packageVersion_ = 0;
+    std::uint32_t unpackedSize_ = 0;
+    std::uint32_t packedSize_ = 0;
+    std::uint32_t trailerSize_ = 0;
+    bool compressed_ = false;
+    platform::LargeBlock packed_;
+    std::uint32_t packedCapacity_ = 0;
+    platform::LargeBlock unpacked_;
+    std::uint32_t unpackedCapacity_ = 0;
+    std::vector<PendingFolderTimes> pendingFolderTimes_;
+    std::uint32_t leadingWords_[2] = {0, 0};
+    char launchPath_[kLaunchPathCapacity] = {};
+    std::string installFolderOverride_;
+    std::string recordFolderOverride_;
+};
+
+}  // namespace tarnwick

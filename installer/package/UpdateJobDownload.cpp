@@ -1,0 +1,82 @@
+#include <new>
+
+#include "installer/core/Failure.h"
+#include "installer/core/UserNotice.h"
+#include "installer/net/HttpClient.h"
+#include "installer/net/ProxySettings.h"
+#include "installer/package/PackageHeader.h"
+#include "installer/package/UpdateJob.h"
+
+namespace tarnwick {
+
+std::string UpdateJob::recordPath() const {
+    const std::string folder = recordFolderOverride_.empty() ? preferencesFolder() : recordFolderOverride_;
+    return folder + kRecordFileName;
+}
+
+void UpdateJob::download(const char* url, std::uint32_t packageVersion) {
+    FailureCode code = kConnectionFailure;
+    try {
+        fetch(url, packageVersion);
+        return;
+    } catch (FailureCode thrown) {
+        code = thrown;
+    } catch (...) {
+        // Exhausted memory and the like carry no code of their own.
+    }
+    // Once a package header is known the user is not told twice: the run's
+    // own retry dialog follows. A cancelled or already reported failure is
+    // never alerted again.
+    if (code != kQuietFailure && packedSize_ == 0)
+        alert("Download Not Completed", "The download could not be completed");
+    throw code;
+}
+
+void UpdateJob::fetch(const char* url, std::uint32_t packageVersion) {
+    packedSize_ = 0;
+    packageVersion_ = packageVersion;
+    checkDiskSpace();
+    std::uint32_t held = loadRecord();
+
+    HttpClient client;
+    client.setUrl(url);
+    // Ask only for the bytes not yet held.
+    if (packedSize_ != 0) client.setResumeOffset(held + kPackageHeaderLength);
+    reportStatus("Downloading new update...");
+    if (client.request(true) != 0) throw kGeneralFailure;
+
+    // A server that sends the resource from its start, whether or not it was
+    // asked for a range, hands over a header that replaces the record's.
+    if (client.position() == 0) {
+        std::uint8_t header[kPackageHeaderLength];
+        client.setBuffer(header, sizeof header);
+        if (client.readFully(sizeof header) != static_cast<std::int32_t>(sizeof header))
+            throw kGeneralFailure;
+        takeHeader(header);
+        held = 0;
+    }
+
+    const std::uint32_t total = packedSize_ + trailerSize_;
+    ensurePackedCapacity(total);
+    ensureUnpackedCapacity(unpackedSize_);
+
+    // The body is received in place. The loop stops at total: a server that
+    // sends more than the header announced has its surplus ignored.
+    std::int32_t result = kConnectionFailure;
+    while (held < total) {
+        client.setBuffer(packed_.get() + held, total - held);
+        reportProgress(held, total);
+        result = client.readIntoBuffer();
+        if (result <= 0) break;
+        held += static_cast<std::uint32_t>(result);
+    }
+    if (held == total) {
+        deleteRecord();
+        reportProgress(held, total);
+        return;
+    }
+    saveRecord(held);
+    throw result < 0 ? result : kConnectionFailure;
+}
+
+}  // namespace tarnwick

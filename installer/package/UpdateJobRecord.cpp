@@ -1,0 +1,62 @@
+#include "installer/core/FileStream.h"
+#include "installer/package/PackageHeader.h"
+#include "installer/package/UpdateJob.h"
+#include "installer/platform/FileSystem.h"
+
+namespace tarnwick {
+
+// The download record holds the package header and the body bytes received
+// so far; there is no count field, the file's length tells it:
+//
+//   0                16                           file length
+//   +----------------+----------------------------+
+//   | package header | first held bytes of body   |
+//   +----------------+----------------------------+
+
+std::uint32_t UpdateJob::loadRecord() {
+    try {
+        FileStream record(recordPath().c_str(), "rb");
+        if (record.readU8() != kPackageFormat) throw kGeneralFailure;
+        flags_ = record.readU8();
+        if (record.readU16() != packageVersion_) throw kGeneralFailure;
+        unpackedSize_ = record.readU32();
+        packedSize_ = record.readU32();
+        trailerSize_ = record.readU32();
+        if (unpackedSize_ == 0 || packedSize_ == 0 || trailerSize_ > UINT32_MAX - packedSize_)
+            throw kGeneralFailure;
+        const std::uint32_t total = packedSize_ + trailerSize_;
+        const std::uint32_t held = record.size() - kPackageHeaderLength;
+        // A damaged record longer than the body it claims to hold would not
+        // fit the body buffer: it counts as unreadable.
+        if (held > total) throw kGeneralFailure;
+        ensurePackedCapacity(total);
+        record.readBytes(packed_.get(), held);
+        compressed_ = unpackedSize_ != packedSize_;
+        return held;
+    } catch (...) {
+        flags_ = 0;
+        unpackedSize_ = packedSize_ = trailerSize_ = 0;
+        return 0;
+    }
+}
+
+void UpdateJob::saveRecord(std::uint32_t held) {
+    try {
+        FileStream record(recordPath().c_str(), "wb");
+        record.writeU8(kPackageFormat);
+        record.writeU8(flags_);
+        record.writeU16(packageVersion_);
+        record.writeU32(unpackedSize_);
+        record.writeU32(packedSize_);
+        record.writeU32(trailerSize_);
+        record.writeBytes(packed_.get(), held);
+    } catch (...) {
+        // The next attempt simply starts from the beginning.
+    }
+}
+
+void UpdateJob::deleteRecord() {
+    (void)platform::deleteFile(recordPath().c_str());
+}
+
+}  // namespace tarnwick

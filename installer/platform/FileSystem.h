@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+
+namespace tarnwick::platform {
+
+// The file services the portable layers need, with Windows' meanings on
+// every system (the folders themselves are in Folders.h). Paths are narrow
+// texts in the system's own form. Nothing here throws: each routine reports
+// what it did, and callers that do not care ignore the report.
+
+// Rewrites a package name, whose components are separated by backslashes,
+// into this system's form, in place.
+void toNativeSeparators(char* path);
+
+// False for an empty text, otherwise whether the file or folder exists.
+bool pathExists(const char* path);
+
+// 0 on success, otherwise the system's error code.
+int deleteFile(const char* path);
+
+// Moves a file; true when it moved.
+bool moveFile(const char* from, const char* to);
+
+// Removes a file or a whole folder tree. One trailing separator is ignored.
+// -1 without touching anything for an empty path, 0 on success, another
+// value when something could not be removed.
+int removeTree(const char* path);
+
+// Gives an existing file or folder the two times, in seconds since
+// 1970-01-01 UTC. Systems that keep no settable creation time set the
+// modification time alone. Failures are ignored: times are cosmetic.
+void setFileTimes(const char* path, std::int32_t modificationTime, std::int32_t creationTime);
+
+// Lets the system start the file as a program. Windows goes by the name;
+// elsewhere the file needs execute permission, which no package entry
+// carries. Failures are ignored: the start reports them.
+void makeStartable(const char* path);
+
+// Bytes free to the calling user on the volume holding path; 0 when the
+// query fails.
+std::uint64_t freeBytesForCaller(const char* path);
+
+}  // namespace tarnwick::platform

@@ -1,0 +1,75 @@
+#include "installer/platform/FileSystem.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+namespace tarnwick::platform {
+
+void toNativeSeparators(char* path) {
+    for (char* p = path; *p; ++p) {
+        if (*p == '\\') *p = '/';
+    }
+}
+
+bool pathExists(const char* path) {
+    struct stat status;
+    return path && *path && ::stat(path, &status) == 0;
+}
+
+int deleteFile(const char* path) {
+    struct stat status;
+    // DeleteFile refuses folders; unlink would too, but with another code.
+    if (::lstat(path, &status) == 0 && S_ISDIR(status.st_mode)) return EISDIR;
+    return ::unlink(path) == 0 ? 0 : errno;
+}
+
+bool moveFile(const char* from, const char* to) {
+    // MoveFile never replaces an existing target; rename would.
+    if (pathExists(to)) return false;
+    return std::rename(from, to) == 0;
+}
+
+int removeTree(const char* path) {
+    if (!path || !*path) return -1;
+    std::string target(path);
+    if (target.size() > 1 && target.back() == '/') target.pop_back();
+    std::error_code error;
+    std::filesystem::remove_all(target, error);
+    return error ? error.value() : 0;
+}
+
+void setFileTimes(const char* path, std::int32_t modificationTime, std::int32_t /*creationTime*/) {
+    // Access time stays as it is, as on Windows, where it is not passed.
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = modificationTime;
+    times[1].tv_nsec = 0;
+    ::utimensat(AT_FDCWD, path, times, 0);
+}
+
+void makeStartable(const char* path) {
+    struct stat status;
+    if (::stat(path, &status) != 0) return;
+    // Execute for whoever may read it, as a compiler leaves its programs.
+    const mode_t readers = status.st_mode & (S_IRUSR | S_IRGRP | S_IROTH);
+    ::chmod(path, status.st_mode | (readers >> 2));
+}
+
+std::uint64_t freeBytesForCaller(const char* path) {
+    struct statvfs volume;
+    if (::statvfs(path, &volume) != 0) return 0;
+    return std::uint64_t{volume.f_bavail} * volume.f_frsize;
+}
+
+}  // namespace tarnwick::platform

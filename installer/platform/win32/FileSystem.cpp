@@ -1,0 +1,87 @@
+#include "installer/platform/FileSystem.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <memory>
+
+namespace tarnwick::platform {
+
+namespace {
+
+// 100-nanosecond units since 1601-01-01; the epochs lie 11,644,473,600 s
+// apart.
+FILETIME toFileTime(std::int32_t seconds) {
+    const std::uint64_t ticks =
+        static_cast<std::uint64_t>(std::int64_t{seconds} + 11644473600LL) * 10000000ULL;
+    FILETIME time;
+    time.dwLowDateTime = static_cast<DWORD>(ticks);
+    time.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+    return time;
+}
+
+struct HandleClose {
+    void operator()(HANDLE handle) const {
+        // Closing must not disturb the error a caller may still read.
+        const DWORD error = GetLastError();
+        CloseHandle(handle);
+        SetLastError(error);
+    }
+};
+
+}  // namespace
+
+void toNativeSeparators(char*) {}
+
+bool pathExists(const char* path) {
+    return path && *path && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+int deleteFile(const char* path) {
+    return DeleteFileA(path) ? 0 : static_cast<int>(GetLastError());
+}
+
+bool moveFile(const char* from, const char* to) {
+    return MoveFileA(from, to) != 0;
+}
+
+int removeTree(const char* path) {
+    if (!path || !*path) return -1;
+    // The shell wants a list of names ended by an empty one: two NULs.
+    const std::size_t length = std::strlen(path);
+    char list[MAX_PATH * 4 + 2] = {};
+    if (length + 2 > sizeof list) return -1;
+    std::memcpy(list, path, length);
+    if (list[length - 1] == '\\') list[length - 1] = 0;
+    SHFILEOPSTRUCTA operation = {};
+    operation.hwnd = GetDesktopWindow();
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = list;
+    // Never the recycle bin, never a question or an error box.
+    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI;
+    return SHFileOperationA(&operation);
+}
+
+void setFileTimes(const char* path, std::int32_t modificationTime, std::int32_t creationTime) {
+    // Backup semantics lets folders open too.
+    HANDLE raw = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (raw == INVALID_HANDLE_VALUE) return;
+    std::unique_ptr<void, HandleClose> file(raw);
+    const FILETIME created = toFileTime(creationTime);
+    const FILETIME modified = toFileTime(modificationTime);
+    SetFileTime(file.get(), &created, nullptr, &modified);
+}
+
+void makeStartable(const char*) {}
+
+std::uint64_t freeBytesForCaller(const char* path) {
+    ULARGE_INTEGER available;
+    if (!GetDiskFreeSpaceExA(path, &available, nullptr, nullptr)) return 0;
+    return available.QuadPart;
+}
+
+}  // namespace tarnwick::platform

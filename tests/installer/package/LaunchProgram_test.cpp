@@ -1,0 +1,88 @@
+#include "installer/package/LaunchProgram.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/ScratchDir.h"
+
+namespace tarnwick {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Copies the probe program into folder and gives its path.
+fs::path placeProbe(const fs::path& folder) {
+    const char* build = std::getenv("TARNWICK_BINARY_DIR");
+    const fs::path built = fs::path(build ? build : ".") / "tests" / "installer" / "package" /
+#ifdef _WIN32
+                           "launch_probe.exe";
+#else
+                           "launch_probe";
+#endif
+    fs::create_directories(folder);
+    const fs::path probe = folder / built.filename();
+    fs::copy_file(built, probe, fs::copy_options::overwrite_existing);
+    return probe;
+}
+
+// The lines the probe wrote (working folder, then arguments), waiting for
+// the started program a few seconds at most.
+std::vector<std::string> probeReport(const fs::path& folder) {
+    const fs::path report = folder / "launch-probe.txt";
+    for (int i = 0; i < 200 && !fs::exists(report); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::ifstream in(report);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+TEST(LaunchProgram, BarePathStartsTheProgramInItsOwnFolder) {
+    test::ScratchDir scratch;
+    const fs::path folder = scratch.path() / "Games x";
+    const fs::path probe = placeProbe(folder);
+    ASSERT_TRUE(launchProgram(probe.string().c_str()));
+    const auto report = probeReport(folder);
+    ASSERT_EQ(report.size(), 1u);
+    EXPECT_TRUE(fs::equivalent(report[0], folder));
+}
+
+TEST(LaunchProgram, QuotedPathWithArgumentsRunsTheWholeCommandLine) {
+    test::ScratchDir scratch;
+    const fs::path folder = scratch.path() / "Program Folder";
+    const fs::path probe = placeProbe(folder);
+    std::string command = "\"";
+    command += probe.string();
+    command += "\" /uninstall";
+    ASSERT_TRUE(launchProgram(command.c_str()));
+    const auto report = probeReport(folder);
+    ASSERT_EQ(report.size(), 2u);
+    EXPECT_TRUE(fs::equivalent(report[0], folder));
+    EXPECT_EQ(report[1], "/uninstall");
+}
+
+TEST(LaunchProgram, UnquotedPathWithoutBlanksStillTakesItsArguments) {
+    test::ScratchDir scratch;
+    const fs::path folder = scratch.path() / "plain";
+    const fs::path probe = placeProbe(folder);
+    ASSERT_TRUE(launchProgram((probe.string() + " /uninstall").c_str()));
+    const auto report = probeReport(folder);
+    ASSERT_EQ(report.size(), 2u);
+    EXPECT_EQ(report[1], "/uninstall");
+}
+
+TEST(LaunchProgram, MissingProgramReportsFailure) {
+    test::ScratchDir scratch;
+    EXPECT_FALSE(launchProgram((scratch.path() / "absent.exe").string().c_str()));
+    EXPECT_FALSE(launchProgram(""));
+}
+
+}  // namespace
+}  // namespace tarnwick

@@ -1,0 +1,118 @@
+#include "tools/tarnwick-rendezvous/Scenario.h"
+
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace tarnwick::rendezvous {
+
+const char* const kScenarioUsage =
+    "  --address A.B.C.D        listen on this address (default 127.0.0.1)\n"
+    "  --port N                 listen on this port (default 16000)\n"
+    "  --offer URL              offer this package URL (message 78; the default reply)\n"
+    "  --version N              package version of the offer (default 1)\n"
+    "  --answer 54|124|58|78    answer service unavailable, auto-update problem, no update,\n"
+    "                           or an offer with an empty URL\n"
+    "  --skip N                 send N messages of type 1 before the reply to the hello\n"
+    "  --redirect A.B.C.D       send the installer to another server\n"
+    "  --wrong-redirect-proof   ... with a proof that does not match its challenge\n"
+    "  --wrong-proof            prove the challenge message 84 wrongly\n"
+    "  --hello-reply TYPE       reply to the hello with an empty message of TYPE\n"
+    "  --final-reply TYPE       reply to the response with an empty message of TYPE\n"
+    "  --oversized              reply to the hello with a body longer than 1024 bytes\n"
+    "  --short-challenge        send message 84 with a body too short for its fields\n"
+    "  --silent                 read the hello, then say nothing\n";
+
+namespace {
+
+std::uint32_t number(const std::string& text) {
+    std::size_t used = 0;
+    unsigned long value = 0;
+    try {
+        value = std::stoul(text, &used, 0);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used != text.size() || value > UINT32_MAX) throw std::runtime_error("not a number: " + text);
+    return static_cast<std::uint32_t>(value);
+}
+
+}  // namespace
+
+Scenario parseScenario(const std::vector<std::string>& args) {
+    Scenario scenario;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& option = args[i];
+        auto value = [&]() -> const std::string& {
+            if (i + 1 >= args.size()) throw std::runtime_error(option + " needs a value");
+            return args[++i];
+        };
+        using Hello = Scenario::HelloReply;
+        using Final = Scenario::FinalReply;
+        if (option == "--address") {
+            scenario.address = value();
+        } else if (option == "--port") {
+            scenario.port = static_cast<std::uint16_t>(number(value()));
+        } else if (option == "--offer") {
+            scenario.url = value();
+            scenario.finalReply = Final::kOffer;
+        } else if (option == "--version") {
+            scenario.version = number(value());
+        } else if (option == "--answer") {
+            const std::string answer = value();
+            if (answer == "54") {
+                scenario.helloReply = Hello::kServiceUnavailable;
+            } else if (answer == "124") {
+                scenario.finalReply = Final::kAutoUpdateProblem;
+            } else if (answer == "58") {
+                scenario.finalReply = Final::kNoUpdate;
+            } else if (answer == "78") {
+                scenario.finalReply = Final::kEmptyOffer;
+            } else {
+                throw std::runtime_error("--answer takes 54, 124, 58 or 78");
+            }
+        } else if (option == "--skip") {
+            scenario.skips = static_cast<int>(number(value()));
+        } else if (option == "--redirect") {
+            scenario.helloReply = Hello::kRedirect;
+            scenario.redirectTo = value();
+        } else if (option == "--wrong-redirect-proof") {
+            scenario.wrongRedirectProof = true;
+        } else if (option == "--wrong-proof") {
+            scenario.wrongChallengeProof = true;
+        } else if (option == "--hello-reply") {
+            scenario.helloReply = Hello::kOther;
+            scenario.helloReplyType = number(value());
+        } else if (option == "--final-reply") {
+            scenario.finalReply = Final::kOther;
+            scenario.finalReplyType = number(value());
+        } else if (option == "--oversized") {
+            scenario.helloReply = Hello::kOversized;
+        } else if (option == "--short-challenge") {
+            scenario.helloReply = Hello::kShortBody;
+        } else if (option == "--silent") {
+            scenario.helloReply = Hello::kSilent;
+        } else {
+            throw std::runtime_error("unknown option " + option);
+        }
+    }
+    return scenario;
+}
+
+std::vector<Scenario> readScenarioFile(const std::string& path) {
+    std::ifstream file(path);
+    if (!file) throw std::runtime_error("cannot read " + path);
+    std::vector<Scenario> scenarios;
+    std::string line;
+    while (std::getline(file, line)) {
+        std::istringstream words(line);
+        std::vector<std::string> args;
+        for (std::string word; words >> word;)
+            args.push_back(word);
+        if (args.empty() || args.front().front() == '#') continue;
+        scenarios.push_back(parseScenario(args));
+    }
+    return scenarios;
+}
+
+}  // namespace tarnwick::rendezvous

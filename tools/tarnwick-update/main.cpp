@@ -1,0 +1,110 @@
+// tarnwick-update: one update run without a window, as the installer's
+// worker performs it, reporting to the console.
+//
+//   tarnwick-update [--host ADDRESS] [--reply-timeout MS] [--launch]
+//
+// Prints the status lines and progress, then the outcome and what the
+// Windows program would show. With --launch an installed client is started.
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "installer/core/Outcome.h"
+#include "installer/core/UpdateRun.h"
+#include "installer/package/LaunchProgram.h"
+
+namespace {
+
+using namespace tarnwick;
+
+// Each line carries the seconds since the run began, so that the time of
+// each stage can be read off.
+class ConsoleProgress final : public ProgressSink {
+public:
+    void setStatusText(const char* text) override {
+        std::printf("%8.3f status: %s\n", elapsed(), text ? text : "");
+        std::fflush(stdout);
+    }
+    void setProgress(std::uint32_t done, std::uint32_t total) override {
+        if (total == 0) {
+            std::printf("%8.3f progress: busy\n", elapsed());
+        } else if (done == total || done - reported_ >= total / 10) {
+            std::printf("%8.3f progress: %u of %u bytes\n", elapsed(), done, total);
+            reported_ = done;
+        }
+    }
+
+    double elapsed() const {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    }
+
+private:
+    const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+    std::uint32_t reported_ = 0;
+};
+
+const char* outcomeName(Outcome outcome) {
+    switch (outcome) {
+        case kOutcomeNone:
+            return "none";
+        case kOutcomeNoConnection:
+            return "no connection";
+        case kOutcomeServiceUnavailable:
+            return "service unavailable";
+        case kOutcomeAutoUpdateProblem:
+            return "auto-update problem";
+        case kOutcomeNoUpdate:
+            return "no update";
+        case kOutcomeFailed:
+            return "failed";
+        case kOutcomeInstalled:
+            return "installed";
+        default:
+            return "unknown";
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    UpdateRun run;
+    bool launch = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--host") == 0 && i + 1 < argc) {
+            run.rendezvousHost = argv[++i];
+        } else if (std::strcmp(argv[i], "--reply-timeout") == 0 && i + 1 < argc) {
+            run.replyTimeoutMilliseconds = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+        } else if (std::strcmp(argv[i], "--launch") == 0) {
+            launch = true;
+        } else {
+            std::fprintf(stderr, "usage: tarnwick-update [--host ADDRESS] [--reply-timeout MS] [--launch]\n");
+            return 2;
+        }
+    }
+    // Alerts and pages go to the console through the default notice handlers.
+    ConsoleProgress progress;
+    run.progress = &progress;
+    runUpdate(run);
+
+    std::printf("%8.3f outcome: %d (%s)\n", progress.elapsed(), run.outcome, outcomeName(run.outcome));
+    const OutcomeEnding ending = endingForOutcome(run.outcome, run.launchPath.c_str());
+    switch (ending.action) {
+        case OutcomeEnding::Action::kNoResponseDialog:
+            std::printf("ending: the \"No Response\" dialog (Connect runs again, resuming the download)\n");
+            break;
+        case OutcomeEnding::Action::kAlert:
+            showOutcomeNotices(ending);
+            break;
+        case OutcomeEnding::Action::kFinishInstallation:
+            std::printf("ending: finish the installation (%u bytes) and start %s\n", run.installedSize,
+                        run.launchPath.c_str());
+            if (launch && !launchProgram(run.launchPath.c_str())) std::printf("could not start the client\n");
+            break;
+        case OutcomeEnding::Action::kNothing:
+            break;
+    }
+    return run.outcome == kOutcomeInstalled ? 0 : 1;
+}
