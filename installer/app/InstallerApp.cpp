@@ -4,7 +4,6 @@
 #include <ole2.h>
 #include <shlwapi.h>
 
-#include <cstring>
 #include <ctime>
 #include <string>
 
@@ -77,17 +76,15 @@ bool InstallerApp::handleExistingInstallation() {
     if (!PathFileExistsA(program) && !PathIsDirectoryA(program)) return false;
 
     ui::AlreadyInstalledDialog dialog;
+    // Whether the program could be started is not the installer's concern.
     switch (dialog.DoModal()) {
         case ui::AlreadyInstalledDialog::kLaunch:
-            [[maybe_unused]] bool launched;
-            launched = launchProgram(program);
+            launchProgram(program);
             break;
         case ui::AlreadyInstalledDialog::kRemove:
             // The whole stored command, arguments included, so that the
             // client removes itself.
-            if (readUninstallValue("UninstallString", value)) {
-                [[maybe_unused]] const bool removing = launchProgram(value.c_str());
-            }
+            if (readUninstallValue("UninstallString", value)) launchProgram(value.c_str());
             break;
         default:
             break;
