@@ -30,6 +30,8 @@ constexpr const char kOptionsCaption[] = "Tarnwick - Install";
 constexpr const char kAlreadyInstalledCaption[] = "Tarnwick - Already Installed";
 constexpr const char kNoResponseCaption[] = "No Response From Tarnwick Server";
 constexpr const char kPackageName[] = "client.bin";
+// Served only to requests that came through the HTTP proxy (127.0.6.2:3128).
+constexpr const char kProxiedPackageName[] = "proxied.bin";
 constexpr const char kHttpCommandKey[] = "http\\shell\\open\\command";
 
 std::string offerUrl() {
@@ -73,7 +75,9 @@ public:
         };
         pack::LzmaSettings fast;
         fast.level = 1;
-        serveFile(kPackageName, pack::buildPackage(7, entries, fast));
+        const std::vector<std::uint8_t> package = pack::buildPackage(7, entries, fast);
+        serveFile(kPackageName, package);
+        serveFile(kProxiedPackageName, package);
 
         // The browser is a recorder of the addresses it is asked to open.
         char previous[1024] = {};
@@ -120,6 +124,7 @@ protected:
             Sleep(100);
         }
         fs::remove(preferencesFolder() + "TarnwickArchive", ignored);
+        fs::remove(preferencesFolder() + "Proxies", ignored);
     }
 
     // An uninstall entry as a finished installation leaves it, for the
@@ -339,6 +344,30 @@ TEST_F(InstallerTest, ConnectAfterNoResponseRunsAgainAndInstalls) {
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(useRendezvous(offer()));
     click(dialog, IDOK);
+    expectEndsWithZero(installer);
+    EXPECT_TRUE(fs::exists(installedProgram()));
+    EXPECT_EQ(startedClients(), (std::vector<std::string>{"args:", "show:normal"}));
+}
+
+TEST_F(InstallerTest, AnHttpProxySetInTheProxySettingsCarriesTheDownload) {
+    ASSERT_TRUE(useRendezvous({}));
+    InstallerProcess installer;
+    install(false, false, false);
+    const HWND noResponse = waitForWindow(kNoResponseCaption, kRunMs);
+    ASSERT_NE(noResponse, nullptr);
+    click(noResponse, IDC_RETRY_OR_REMOVE);  // Proxies...
+    const HWND proxies = waitForWindow("Proxy Settings", kWindowMs);
+    ASSERT_NE(proxies, nullptr);
+    setChecked(proxies, IDC_USE_HTTP_PROXY, true);
+    click(proxies, IDC_USE_HTTP_PROXY);
+    SetDlgItemTextA(proxies, IDC_HTTP_HOST, "127.0.6.2");
+    SetDlgItemTextA(proxies, IDC_HTTP_PORT, "3128");
+    click(proxies, IDOK);
+    ASSERT_TRUE(waitForWindowGone(proxies, kWindowMs));
+
+    ASSERT_TRUE(
+        useRendezvous({"--offer", std::string("http://127.0.6.1/") + kProxiedPackageName, "--version", "7"}));
+    click(noResponse, IDOK);
     expectEndsWithZero(installer);
     EXPECT_TRUE(fs::exists(installedProgram()));
     EXPECT_EQ(startedClients(), (std::vector<std::string>{"args:", "show:normal"}));

@@ -3,8 +3,9 @@
 # app-peers.sh rendezvous DIR [OPTIONS...]
 # The peers of the installer's end-to-end suite, files under DIR:
 #   nginx on 127.0.6.1 port 80, serving DIR/nginx/www (the tests put the
-#   package there), and the reference rendezvous server on the address built
-#   into the test build's Tarnwick.exe, 127.0.5.20 port 16000.
+#   package there; /proxied.bin only to requests that came through a proxy),
+#   tinyproxy on 127.0.6.2 port 3128, and the reference rendezvous server on
+#   the address built into the test build's Tarnwick.exe, 127.0.5.20 port 16000.
 # "rendezvous" (run by the tests themselves, from Wine) stops the server and,
 # given options, starts it again with them; either way it ends by writing
 # DIR/rendezvous/switched. The server is native; the Windows build has none
@@ -45,15 +46,16 @@ switch_rendezvous() {
 
 case $action in
     start)
-        bash "$peers" stop "$dir/nginx"
-        bash "$peers" stop "$dir/rendezvous"
+        for peer in nginx http-proxy rendezvous; do bash "$peers" stop "$dir/$peer"; done
         mkdir -p "$dir/nginx/www" "$dir/rendezvous"
         build_server
+        # tinyproxy names itself in a Via header; a direct request has none.
+        echo 'location = /proxied.bin { if ($http_via = "") { return 403; } }' >"$dir/nginx/proxied.locations"
         bash "$peers" nginx 127.0.6.1 "$dir/nginx"
+        bash "$peers" tinyproxy 127.0.6.2 3128 "$dir/http-proxy"
         ;;
     stop)
-        bash "$peers" stop "$dir/nginx"
-        bash "$peers" stop "$dir/rendezvous"
+        for peer in nginx http-proxy rendezvous; do bash "$peers" stop "$dir/$peer"; done
         ;;
     rendezvous) switch_rendezvous "$@" ;;
     *) echo "usage: $0 start|stop|rendezvous DIR [OPTIONS...]" >&2; exit 2 ;;
