@@ -2,11 +2,9 @@
 
 #include <cstdio>
 
-namespace tarnwick {
+#include "installer/core/Hosts.h"
 
-const char* const kRendezvousHost = TARNWICK_RENDEZVOUS_HOST;
-const char* const kStatusHost = TARNWICK_STATUS_HOST;
-const char* const kWebHost = TARNWICK_WEB_HOST;
+namespace tarnwick {
 
 int utcOffsetSeconds() {
     return utcOffsetSeconds(platform::readTimeZone());
@@ -24,12 +22,12 @@ int utcOffsetSeconds(const platform::TimeZoneReading& zone) {
 
 std::string statusPageUrl() {
     char url[256];
-    std::snprintf(url, sizeof url, "http://%s/?tz=%d", kStatusHost, utcOffsetSeconds());
+    std::snprintf(url, sizeof url, "http://%s/?tz=%d", hosts::kStatus, utcOffsetSeconds());
     return url;
 }
 
 std::string downloadPageUrl() {
-    return std::string("http://") + kWebHost + "/download/";
+    return std::string("http://") + hosts::kWeb + "/download/";
 }
 
 }  // namespace tarnwick

@@ -6,12 +6,6 @@
 
 namespace tarnwick {
 
-// The service's host names, fixed when the installer is built (see the
-// CMake cache variables TARNWICK_*_HOST).
-extern const char* const kRendezvousHost;
-extern const char* const kStatusHost;
-extern const char* const kWebHost;
-
 // The local time zone's offset from UTC in seconds, positive east of
 // Greenwich, as the status page expects it. 0 when the zone cannot be read.
 int utcOffsetSeconds();

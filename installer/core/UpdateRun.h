@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "installer/core/Hosts.h"
 #include "installer/core/Outcome.h"
 #include "installer/core/ProgressSink.h"
 #include "installer/core/ServiceAddresses.h"
@@ -15,7 +16,7 @@ namespace tarnwick {
 // another thread once the worker has said that it finished.
 struct UpdateRun {
     // The rendezvous server; the port is always 16000.
-    std::string rendezvousHost = kRendezvousHost;
+    std::string rendezvousHost = hosts::kRendezvous;
     // Shown "Connected..." and the job's progress; not owned, may be null.
     ProgressSink* progress = nullptr;
     // How long the server may keep the run waiting for each reply. A server

@@ -14,6 +14,8 @@ constexpr int CN_UPDATE_COMMAND_UI = -1;
 // Filled by handlers that answer an update request for a command.
 struct CCmdUI {
     bool enabled = false;
+    // The menu text the handler gives the command; null leaves it as it is.
+    const char* text = nullptr;
 };
 
 class CCmdTarget {

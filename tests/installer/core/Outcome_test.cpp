@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "installer/core/Hosts.h"
 #include "installer/core/ServiceAddresses.h"
 #include "tests/support/RecordedNotices.h"
 
@@ -49,8 +50,8 @@ TEST(OutcomeEnding, ServerAnswersShowTheirAlertThenTheirPage) {
     EXPECT_EQ(notices.alerts(), expected);
     ASSERT_EQ(notices.openedUrls().size(), 2u);
     EXPECT_EQ(notices.openedUrls()[0], statusPageUrl());
-    EXPECT_EQ(notices.openedUrls()[1], std::string("http://") + kWebHost + "/download/");
-    EXPECT_EQ(statusPageUrl().rfind(std::string("http://") + kStatusHost + "/?tz=", 0), 0u);
+    EXPECT_EQ(notices.openedUrls()[1], std::string("http://") + hosts::kWeb + "/download/");
+    EXPECT_EQ(statusPageUrl().rfind(std::string("http://") + hosts::kStatus + "/?tz=", 0), 0u);
 }
 
 TEST(UtcOffset, AddsOnlyTheSeasonInEffectAndTurnsWestMinutesIntoEastSeconds) {

@@ -1,0 +1,176 @@
+#include "installer/app/InstallerApp.h"
+
+#include <mmsystem.h>
+#include <ole2.h>
+#include <shlwapi.h>
+
+#include <ctime>
+#include <string>
+
+#include "installer/app/Sockets.h"
+#include "installer/core/ChallengeGenerator.h"
+#include "installer/core/UserNotice.h"
+#include "installer/package/LaunchProgram.h"
+#include "installer/ui/AlreadyInstalledDialog.h"
+#include "installer/ui/InstallOptionsDialog.h"
+#include "installer/ui/NoResponseDialog.h"
+#include "installer/ui/UserNoticeHandlers.h"
+
+namespace tarnwick {
+
+namespace {
+
+constexpr DWORD kFirstSupportedMajorVersion = 5;  // Windows 2000
+
+}  // namespace
+
+InstallerApp::InstallerApp() : ui::CCmdTarget(nullptr), userInterfaceThread_(GetCurrentThreadId()) {}
+
+InstallerApp::~InstallerApp() {
+    endWorker();
+}
+
+bool InstallerApp::InitInstance() {
+    if (!startSockets()) return false;
+    // Shell links are made through COM on this thread; without it they are
+    // simply skipped, like every other failed registration step.
+    [[maybe_unused]] const HRESULT com = OleInitialize(nullptr);
+    // The line reader's time-outs are measured against the multimedia timer.
+    timeBeginPeriod(1);
+    seedChallengeGenerator(static_cast<std::uint32_t>(std::time(nullptr)));
+    ui::installUserNoticeHandlers();
+    runTopLevelFlow();
+    return updateStarted_;
+}
+
+void InstallerApp::runTopLevelFlow() {
+    if (!checkWindowsVersion()) return;
+    if (handleExistingInstallation()) return;
+    if (!runInstallOptionsDialog()) return;
+    startUpdate();
+    mainWindow_ = std::make_unique<ui::CFrameWndEx>(this);
+    mainWindow_->setDeleteOnDestroy(false);
+}
+
+bool InstallerApp::checkWindowsVersion() {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    // A system that cannot even say which it is gets the benefit of the doubt.
+    if (!GetVersionExA(&version) || version.dwMajorVersion >= kFirstSupportedMajorVersion) return true;
+    alert("Windows 2000 Required", "Tarnwick requires Windows 2000 or later to run.");
+    return false;
+}
+
+bool InstallerApp::handleExistingInstallation() {
+    std::string value;
+    if (!readUninstallValue("InstallLocation", value)) return false;
+    if (!PathFileExistsA(value.c_str())) return false;
+    if (!readUninstallValue("UninstallString", value)) return false;
+
+    // The stored command is the program, quoted when it has blanks, and its
+    // argument; what is left without them is the program itself.
+    char program[MAX_PATH] = {};
+    lstrcpynA(program, value.c_str(), MAX_PATH);
+    PathRemoveArgsA(program);
+    PathUnquoteSpacesA(program);
+    if (!PathFileExistsA(program) && !PathIsDirectoryA(program)) return false;
+
+    ui::AlreadyInstalledDialog dialog;
+    // Whether the program could be started is not the installer's concern.
+    switch (dialog.DoModal()) {
+        case ui::AlreadyInstalledDialog::kLaunch:
+            launchProgram(program);
+            break;
+        case ui::AlreadyInstalledDialog::kRemove:
+            // The whole stored command, arguments included, so that the
+            // client removes itself.
+            if (readUninstallValue("UninstallString", value)) launchProgram(value.c_str());
+            break;
+        default:
+            break;
+    }
+    return true;
+}
+
+bool InstallerApp::runInstallOptionsDialog() {
+    ui::InstallOptions choices{options.desktopShortcut, options.quickLaunchShortcut,
+                               options.startWithWindows};
+    ui::InstallOptionsDialog dialog(choices);
+    if (dialog.DoModal() != IDOK) return false;
+    options.desktopShortcut = choices.desktopShortcut;
+    options.quickLaunchShortcut = choices.quickLaunchShortcut;
+    options.startWithWindows = choices.startWithWindows;
+    return true;
+}
+
+void InstallerApp::startUpdate() {
+    progressWindow = std::make_unique<ui::ProgressWindow>();
+    progressWindow->setTitle("Downloading latest Tarnwick update...");
+    progressWindow->show();
+    run = UpdateRun{};
+    run.progress = progressWindow.get();
+
+    workerThread = CreateThread(nullptr, 0, &InstallerApp::workerMain, this, CREATE_SUSPENDED, nullptr);
+    if (workerThread == nullptr) {
+        // No worker means no run: end it as a run that failed to connect,
+        // so that the user may try again.
+        run.outcome = kOutcomeNoConnection;
+        PostThreadMessageA(userInterfaceThread_, kUpdateFinishedMessage, 0, 0);
+    } else {
+        ResumeThread(workerThread);
+    }
+    updateStarted_ = true;
+}
+
+DWORD WINAPI InstallerApp::workerMain(void* application) {
+    auto& app = *static_cast<InstallerApp*>(application);
+    runUpdate(app.run);
+    PostThreadMessageA(app.userInterfaceThread_, kUpdateFinishedMessage, 0, 0);
+    return 0;
+}
+
+void InstallerApp::endWorker() {
+    if (workerThread == nullptr) return;
+    // The worker has posted its last message and only returns after it.
+    WaitForSingleObject(workerThread, INFINITE);
+    CloseHandle(workerThread);
+    workerThread = nullptr;
+}
+
+void InstallerApp::onThreadMessage(const MSG& message) {
+    if (message.message == kUpdateFinishedMessage) onUpdateFinished();
+}
+
+void InstallerApp::onUpdateFinished() {
+    endWorker();
+    progressWindow.reset();
+
+    const OutcomeEnding ending = endingForOutcome(run.outcome, run.launchPath.c_str());
+    switch (ending.action) {
+        case OutcomeEnding::Action::kNoResponseDialog:
+            // Exit ends the process inside the dialog, with exit code 0.
+            if (ui::runNoResponseDialog()) {
+                startUpdate();
+                return;
+            }
+            ExitProcess(0);
+        case OutcomeEnding::Action::kAlert:
+            showOutcomeNotices(ending);
+            break;
+        case OutcomeEnding::Action::kFinishInstallation:
+            finishInstallation(run.launchPath, run.installedSize, options,
+                               [](const char* commandLine) { return launchProgram(commandLine); });
+            break;
+        case OutcomeEnding::Action::kNothing:
+            break;
+    }
+    PostQuitMessage(0);
+}
+
+bool InstallerApp::handle(UINT id, int code, void* extra) {
+    if (id != kClearCommand || code != ui::CN_UPDATE_COMMAND_UI) return false;
+    if (extra != nullptr) static_cast<ui::CCmdUI*>(extra)->text = kClearCommandText;
+    return true;
+}
+
+}  // namespace tarnwick

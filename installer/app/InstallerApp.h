@@ -1,0 +1,74 @@
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "installer/core/UpdateRun.h"
+#include "installer/package/Registration.h"
+#include "installer/ui/FrameWndEx.h"
+#include "installer/ui/ProgressWindow.h"
+#include "installer/ui/framework/Application.h"
+
+namespace tarnwick {
+
+// The thread message with which a worker tells the user-interface thread
+// that its update run has ended; both parameters are 0.
+inline constexpr UINT kUpdateFinishedMessage = 12345;
+
+// The standard "clear" command, whose menu text the application supplies.
+inline constexpr UINT kClearCommand = 0xE120;
+inline constexpr const char kClearCommandText[] = "&Delete\tDel";
+
+// The one application object. It lives on the user-interface thread for the
+// whole process; the worker of an update run writes the results of run
+// (outcome, launchPath, installedSize) before it posts
+// kUpdateFinishedMessage, and this thread reads them only after that message
+// arrived, so they need no lock.
+class InstallerApp : public ui::CWinApp, public ui::CCmdTarget {
+public:
+    InstallerApp();
+    ~InstallerApp() override;
+
+    // The start-up sequence and the top-level flow. False when there is
+    // nothing to wait for: the program then ends without a message loop.
+    bool InitInstance();
+
+    // False, after the alert, on systems older than Windows 2000.
+    bool checkWindowsVersion();
+    // True when an installation was found and the user's choice about it was
+    // carried out; the installer then has nothing more to do.
+    bool handleExistingInstallation();
+    // True when the user chose Install; options then hold the choices.
+    bool runInstallOptionsDialog();
+
+    // Starts one update run: a fresh progress window and a new worker. Only
+    // called when no worker is running.
+    void startUpdate();
+    // Turns the outcome of the run that just ended into what the user sees.
+    // Alerts and pages go through the user-notice seam.
+    void onUpdateFinished();
+
+    InstallOptions options;
+    std::unique_ptr<ui::ProgressWindow> progressWindow;
+    HANDLE workerThread = nullptr;
+    // The current run: its rendezvous host is the one built in.
+    UpdateRun run;
+
+protected:
+    void onThreadMessage(const MSG& message) override;
+    bool handle(UINT id, int code, void* extra) override;
+
+private:
+    static DWORD WINAPI workerMain(void* application);
+    void runTopLevelFlow();
+    void endWorker();
+
+    DWORD userInterfaceThread_;
+    // Never created on the screen; it keeps the message loop running and
+    // routes the frame's commands to the application.
+    std::unique_ptr<ui::CFrameWndEx> mainWindow_;
+    bool updateStarted_ = false;
+};
+
+}  // namespace tarnwick

@@ -1,0 +1,404 @@
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "InstallerSession.h"
+#include "installer/core/Hosts.h"
+#include "installer/core/ServiceAddresses.h"
+#include "installer/net/ProxySettings.h"
+#include "installer/package/Registration.h"
+#include "installer/ui/ResourceIds.h"
+#include "tests/installer/package/win32/RegistrationTesting.h"
+#include "tools/tarnwick-driver/WindowDriver.h"
+#include "tools/tarnwick-pack/PackageBuilder.h"
+
+namespace tarnwick::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace driver;
+
+constexpr int kWindowMs = 20000;
+constexpr int kRunMs = 60000;
+constexpr const char kOptionsCaption[] = "Tarnwick - Install";
+constexpr const char kAlreadyInstalledCaption[] = "Tarnwick - Already Installed";
+constexpr const char kNoResponseCaption[] = "No Response From Tarnwick Server";
+constexpr const char kPackageName[] = "client.bin";
+// Served only to requests that came through the HTTP proxy (127.0.6.2:3128).
+constexpr const char kProxiedPackageName[] = "proxied.bin";
+constexpr const char kHttpCommandKey[] = "http\\shell\\open\\command";
+
+std::string offerUrl() {
+    return std::string("http://127.0.6.1/") + kPackageName;
+}
+
+std::vector<std::string> offer() {
+    return {"--offer", offerUrl(), "--version", "7"};
+}
+
+std::string specialFolder(int folder) {
+    char path[MAX_PATH] = {};
+    SHGetSpecialFolderPathA(nullptr, path, folder, TRUE);
+    return path;
+}
+
+// Where a successful run puts the client.
+std::string installedProgram() {
+    return specialFolder(kAppDataFolder) + "\\Tarnwick\\Tarnwick\\Tarnwick.exe";
+}
+
+std::string valueOf(const char* name) {
+    for (const RegistryValue& value : readValues(kUninstallKey))
+        if (value.name == name) return value.text();
+    return std::string();
+}
+
+// Each test starts with no installation, no download record, no record of
+// started programs or opened addresses, the sample client as the package on
+// offer, and the Quick Launch folder present (Windows makes it; Wine does
+// not, and the installer never does).
+class InstallerTest : public RegistrationTest {
+public:
+    static void SetUpTestSuite() {
+        std::vector<std::uint8_t> client = readFile(TARNWICK_CLIENT_PATH);
+        ASSERT_FALSE(client.empty());
+        const std::vector<pack::Entry> entries = {
+            {pack::kEntryFile, pack::kFlagClientProgram, "tarnwick-client.exe", 1700000000, 1700000000,
+             client},
+            {pack::kEntryFile, 0, "readme.txt", 1700000000, 1700000000, {'h', 'i', '\n'}},
+        };
+        pack::LzmaSettings fast;
+        fast.level = 1;
+        const std::vector<std::uint8_t> package = pack::buildPackage(7, entries, fast);
+        serveFile(kPackageName, package);
+        serveFile(kProxiedPackageName, package);
+
+        // The browser is a recorder of the addresses it is asked to open.
+        char previous[1024] = {};
+        LONG size = sizeof previous;
+        if (RegQueryValueA(HKEY_CLASSES_ROOT, kHttpCommandKey, previous, &size) == ERROR_SUCCESS)
+            previousHttpCommand() = previous;
+        const std::string recorder = "\"" + fs::absolute(TARNWICK_URL_RECORDER_PATH).string() + "\" \"%1\"";
+        RegSetValueA(HKEY_CLASSES_ROOT, kHttpCommandKey, REG_SZ, recorder.c_str(),
+                     static_cast<DWORD>(recorder.size()));
+    }
+
+    static void TearDownTestSuite() {
+        const std::string& command = previousHttpCommand();
+        RegSetValueA(HKEY_CLASSES_ROOT, kHttpCommandKey, REG_SZ, command.c_str(),
+                     static_cast<DWORD>(command.size()));
+        ASSERT_TRUE(useRendezvous({}));
+    }
+
+protected:
+    void SetUp() override {
+        RegistrationTest::SetUp();
+        setQuickLaunchFolder(true);
+        clientRecord = scratch.file("client-record.txt");
+        urlRecord = scratch.file("url-record.txt");
+        SetEnvironmentVariableA("TARNWICK_CLIENT_RECORD", clientRecord.c_str());
+        SetEnvironmentVariableA("TARNWICK_URL_RECORD", urlRecord.c_str());
+        SetEnvironmentVariableA("TARNWICK_CLIENT_ANSWER", "yes");
+        removeInstallation();
+    }
+
+    void TearDown() override {
+        removeInstallation();
+        RegDeleteTreeA(HKEY_CURRENT_USER, kWindowsVersionKey);
+        RegistrationTest::TearDown();
+    }
+
+    void removeInstallation() {
+        removeRegistration(installedProgram());
+        std::error_code ignored;
+        // A client that a test started may still be ending and hold its file.
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            fs::remove_all(specialFolder(kAppDataFolder) + "\\Tarnwick", ignored);
+            if (!fs::exists(installedProgram())) break;
+            Sleep(100);
+        }
+        fs::remove(preferencesFolder() + "TarnwickArchive", ignored);
+        fs::remove(preferencesFolder() + "Proxies", ignored);
+    }
+
+    // An uninstall entry as a finished installation leaves it, for the
+    // stand-in program of the scratch folder.
+    void registerStandIn() {
+        writeUninstallEntry(program, 1000);
+        ASSERT_EQ(valueOf("InstallLocation"), installFolder);
+    }
+
+    // Waits for the program to end by itself, as it must on every path.
+    void expectEndsWithZero(InstallerProcess& installer) {
+        DWORD code = 1;
+        ASSERT_TRUE(installer.waitForExit(kRunMs, code)) << "the installer did not end";
+        EXPECT_EQ(code, 0u);
+    }
+
+    // Chooses Install with the given options in the options dialog, whose
+    // boxes are all ticked to begin with.
+    void install(bool desktop, bool quickLaunch, bool startup) {
+        const HWND dialog = waitForWindow(kOptionsCaption, kWindowMs);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(isChecked(dialog, IDC_DESKTOP_SHORTCUT));
+        EXPECT_TRUE(isChecked(dialog, IDC_QUICK_LAUNCH_SHORTCUT));
+        EXPECT_TRUE(isChecked(dialog, IDC_START_WITH_WINDOWS));
+        setChecked(dialog, IDC_DESKTOP_SHORTCUT, desktop);
+        setChecked(dialog, IDC_QUICK_LAUNCH_SHORTCUT, quickLaunch);
+        setChecked(dialog, IDC_START_WITH_WINDOWS, startup);
+        click(dialog, IDOK);
+    }
+
+    // The alert with this title and text; closes it.
+    void expectAlert(const char* title, const char* text) {
+        const HWND alert = waitForWindow(title, kWindowMs);
+        ASSERT_NE(alert, nullptr) << title;
+        EXPECT_EQ(itemText(alert, IDC_TEXT), text);
+        click(alert, IDOK);
+    }
+
+    // The installer does not wait for the programs it starts, so their
+    // records are waited for; a record that stays empty is read after a while.
+    static std::vector<std::string> awaitLines(const std::string& file, std::size_t count) {
+        for (int waited = 0; waited < 10000 && readLines(file).size() < count; waited += 50)
+            Sleep(50);
+        return readLines(file);
+    }
+    std::vector<std::string> startedClients() const { return awaitLines(clientRecord, 2); }
+    std::vector<std::string> openedUrls() const { return awaitLines(urlRecord, 1); }
+    // For checks that nothing was started: the client would have had time.
+    std::vector<std::string> startedClientsSoFar() const { return readLines(clientRecord); }
+
+    static constexpr const char* kWindowsVersionKey = "Software\\Wine\\AppDefaults\\Tarnwick.exe";
+
+    std::string clientRecord;
+    std::string urlRecord;
+
+private:
+    static std::string& previousHttpCommand() {
+        static std::string command = "\"C:\\windows\\system32\\winebrowser.exe\" \"%1\"";
+        return command;
+    }
+};
+
+TEST_F(InstallerTest, FirstInstallationWithEveryOptionRegistersAndStartsTheClient) {
+    ASSERT_TRUE(useRendezvous(offer()));
+    InstallerProcess installer;
+    ASSERT_TRUE(installer.started());
+    install(true, true, true);
+    expectEndsWithZero(installer);
+
+    const std::string client = installedProgram();
+    ASSERT_TRUE(fs::exists(client));
+    EXPECT_TRUE(fs::exists(fs::path(client).parent_path() / "readme.txt"));
+    // Started once, without arguments, in a normal window.
+    EXPECT_EQ(startedClients(), (std::vector<std::string>{"args:", "show:normal"}));
+
+    EXPECT_EQ(valueOf("UninstallString"), client + " /uninstall");
+    EXPECT_EQ(valueOf("InstallLocation"), fs::path(client).parent_path().string());
+    EXPECT_TRUE(keyExists(kInstalledSizeCacheKey));
+    for (const std::string& link : {shortcutIn(kProgramsFolder, nullptr, client),
+                                    shortcutIn(kAppDataFolder, kQuickLaunchSubfolder, client),
+                                    shortcutIn(kDesktopFolder, nullptr, client)}) {
+        const ShortcutFacts facts = readShortcut(link);
+        EXPECT_EQ(facts.target, client) << link;
+        EXPECT_EQ(facts.arguments, "") << link;
+        EXPECT_EQ(facts.description, kProductDescription) << link;
+    }
+    const ShortcutFacts startup = readShortcut(shortcutIn(kStartupFolder, nullptr, client));
+    EXPECT_EQ(startup.target, client);
+    EXPECT_EQ(startup.arguments, kAutostartArgument);
+    EXPECT_TRUE(readLines(urlRecord).empty());
+}
+
+TEST_F(InstallerTest, FirstInstallationWithNoOptionMakesOnlyTheStartMenuShortcut) {
+    ASSERT_TRUE(useRendezvous(offer()));
+    InstallerProcess installer;
+    install(false, false, false);
+    expectEndsWithZero(installer);
+
+    const std::string client = installedProgram();
+    EXPECT_EQ(readShortcut(shortcutIn(kProgramsFolder, nullptr, client)).target, client);
+    EXPECT_FALSE(fs::exists(shortcutIn(kAppDataFolder, kQuickLaunchSubfolder, client)));
+    EXPECT_FALSE(fs::exists(shortcutIn(kDesktopFolder, nullptr, client)));
+    EXPECT_FALSE(fs::exists(shortcutIn(kStartupFolder, nullptr, client)));
+    EXPECT_EQ(startedClients(), (std::vector<std::string>{"args:", "show:normal"}));
+}
+
+TEST_F(InstallerTest, ConfirmedCancelOfTheOptionsEndsWithoutInstalling) {
+    ASSERT_TRUE(useRendezvous(offer()));
+    InstallerProcess installer;
+    const HWND dialog = waitForWindow(kOptionsCaption, kWindowMs);
+    ASSERT_NE(dialog, nullptr);
+    click(dialog, IDCANCEL);
+    const HWND confirmation = waitForWindow("Cancel Tarnwick Installation?", kWindowMs);
+    ASSERT_NE(confirmation, nullptr);
+    click(confirmation, IDOK);
+    expectEndsWithZero(installer);
+    EXPECT_FALSE(keyExists(kUninstallKey));
+    EXPECT_FALSE(fs::exists(installedProgram()));
+}
+
+TEST_F(InstallerTest, LaunchStartsTheInstalledProgramWithoutArguments) {
+    registerStandIn();
+    fs::copy_file(TARNWICK_CLIENT_PATH, program, fs::copy_options::overwrite_existing);
+    InstallerProcess installer;
+    const HWND dialog = waitForWindow(kAlreadyInstalledCaption, kWindowMs);
+    ASSERT_NE(dialog, nullptr);
+    click(dialog, IDOK);
+    expectEndsWithZero(installer);
+    EXPECT_EQ(startedClients(), (std::vector<std::string>{"args:", "show:normal"}));
+}
+
+TEST_F(InstallerTest, RemoveRunsTheWholeUninstallCommand) {
+    registerStandIn();
+    fs::copy_file(TARNWICK_CLIENT_PATH, program, fs::copy_options::overwrite_existing);
+    InstallerProcess installer;
+    const HWND dialog = waitForWindow(kAlreadyInstalledCaption, kWindowMs);
+    ASSERT_NE(dialog, nullptr);
+    click(dialog, IDC_RETRY_OR_REMOVE);
+    expectEndsWithZero(installer);
+    // Only " /uninstall" makes the client remove its registration.
+    for (int waited = 0; waited < 20000 && keyExists(kUninstallKey); waited += 50)
+        Sleep(50);
+    EXPECT_FALSE(keyExists(kUninstallKey));
+}
+
+TEST_F(InstallerTest, CancelInTheInstalledDialogDoesNothing) {
+    registerStandIn();
+    InstallerProcess installer;
+    const HWND dialog = waitForWindow(kAlreadyInstalledCaption, kWindowMs);
+    ASSERT_NE(dialog, nullptr);
+    click(dialog, IDCANCEL);
+    expectEndsWithZero(installer);
+    EXPECT_TRUE(keyExists(kUninstallKey));
+    EXPECT_TRUE(startedClientsSoFar().empty());
+}
+
+TEST_F(InstallerTest, AnEntryWhoseFolderOrProgramIsGoneCountsAsNoInstallation) {
+    registerStandIn();
+    fs::remove(program);  // the folder stays, the program does not
+    {
+        InstallerProcess installer;
+        const HWND dialog = waitForWindow(kOptionsCaption, kWindowMs);
+        ASSERT_NE(dialog, nullptr);
+        click(dialog, IDCANCEL);
+        const HWND confirmation = waitForWindow("Cancel Tarnwick Installation?", kWindowMs);
+        ASSERT_NE(confirmation, nullptr);
+        click(confirmation, IDOK);
+        expectEndsWithZero(installer);
+    }
+    fs::remove_all(installFolder);
+    InstallerProcess installer;
+    ASSERT_NE(waitForWindow(kOptionsCaption, kWindowMs), nullptr);
+}
+
+TEST_F(InstallerTest, ServiceUnavailableAlertsThenOpensTheStatusPageWithTheUtcOffset) {
+    ASSERT_TRUE(useRendezvous({"--answer", "54"}));
+    InstallerProcess installer;
+    install(true, true, true);
+    expectAlert("Tarnwick Service Unavailable",
+                "The Tarnwick service is currently unavailable. A web page will open with more information.");
+    expectEndsWithZero(installer);
+    EXPECT_EQ(openedUrls(), (std::vector<std::string>{std::string("http://") + hosts::kStatus +
+                                                      "/?tz=" + std::to_string(utcOffsetSeconds())}));
+    EXPECT_FALSE(keyExists(kUninstallKey));
+}
+
+TEST_F(InstallerTest, AutoUpdateProblemAlertsThenOpensTheDownloadPage) {
+    ASSERT_TRUE(useRendezvous({"--answer", "124"}));
+    InstallerProcess installer;
+    install(true, true, true);
+    expectAlert("Auto-update Problem",
+                "There is a problem with the auto-updating. Please visit the Tarnwick website to update your "
+                "version of Tarnwick manually.");
+    expectEndsWithZero(installer);
+    EXPECT_EQ(openedUrls(), (std::vector<std::string>{std::string("http://") + hosts::kWeb + "/download/"}));
+}
+
+TEST_F(InstallerTest, NoUpdateAndAnOfferWithoutAddressOnlyAlert) {
+    for (const char* answer : {"58", "78"}) {
+        SCOPED_TRACE(answer);
+        ASSERT_TRUE(useRendezvous({"--answer", answer}));
+        InstallerProcess installer;
+        install(true, true, true);
+        expectAlert("Auto-update Problem",
+                    "Updates are currently unavailable. Please try again a little later.");
+        expectEndsWithZero(installer);
+    }
+    EXPECT_TRUE(readLines(urlRecord).empty());
+    EXPECT_FALSE(keyExists(kUninstallKey));
+}
+
+TEST_F(InstallerTest, ConnectAfterNoResponseRunsAgainAndInstalls) {
+    ASSERT_TRUE(useRendezvous({}));
+    InstallerProcess installer;
+    install(true, false, false);
+    const HWND dialog = waitForWindow(kNoResponseCaption, kRunMs);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(useRendezvous(offer()));
+    click(dialog, IDOK);
+    expectEndsWithZero(installer);
+    EXPECT_TRUE(fs::exists(installedProgram()));
+    EXPECT_EQ(startedClients(), (std::vector<std::string>{"args:", "show:normal"}));
+}
+
+TEST_F(InstallerTest, AnHttpProxySetInTheProxySettingsCarriesTheDownload) {
+    ASSERT_TRUE(useRendezvous({}));
+    InstallerProcess installer;
+    install(false, false, false);
+    const HWND noResponse = waitForWindow(kNoResponseCaption, kRunMs);
+    ASSERT_NE(noResponse, nullptr);
+    click(noResponse, IDC_RETRY_OR_REMOVE);  // Proxies...
+    const HWND proxies = waitForWindow("Proxy Settings", kWindowMs);
+    ASSERT_NE(proxies, nullptr);
+    setChecked(proxies, IDC_USE_HTTP_PROXY, true);
+    click(proxies, IDC_USE_HTTP_PROXY);
+    SetDlgItemTextA(proxies, IDC_HTTP_HOST, "127.0.6.2");
+    SetDlgItemTextA(proxies, IDC_HTTP_PORT, "3128");
+    click(proxies, IDOK);
+    ASSERT_TRUE(waitForWindowGone(proxies, kWindowMs));
+
+    ASSERT_TRUE(
+        useRendezvous({"--offer", std::string("http://127.0.6.1/") + kProxiedPackageName, "--version", "7"}));
+    click(noResponse, IDOK);
+    expectEndsWithZero(installer);
+    EXPECT_TRUE(fs::exists(installedProgram()));
+    EXPECT_EQ(startedClients(), (std::vector<std::string>{"args:", "show:normal"}));
+}
+
+TEST_F(InstallerTest, ExitAfterNoResponseEndsWithZero) {
+    ASSERT_TRUE(useRendezvous({}));
+    InstallerProcess installer;
+    install(true, true, true);
+    const HWND dialog = waitForWindow(kNoResponseCaption, kRunMs);
+    ASSERT_NE(dialog, nullptr);
+    click(dialog, IDCANCEL);
+    expectEndsWithZero(installer);
+    EXPECT_FALSE(keyExists(kUninstallKey));
+}
+
+TEST_F(InstallerTest, WindowsOlderThan2000GetsOnlyTheAlert) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kWindowsVersionKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("nt40"), 5);
+    RegCloseKey(key);
+    registerStandIn();  // not even an installation is looked for
+
+    InstallerProcess installer;
+    expectAlert("Windows 2000 Required", "Tarnwick requires Windows 2000 or later to run.");
+    expectEndsWithZero(installer);
+    EXPECT_EQ(FindWindowA(nullptr, kAlreadyInstalledCaption), nullptr);
+    EXPECT_TRUE(startedClientsSoFar().empty());
+}
+
+}  // namespace
+}  // namespace tarnwick::test

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# app-peers.sh start|stop DIR
+# app-peers.sh rendezvous DIR [OPTIONS...]
+# The peers of the installer's end-to-end suite, files under DIR:
+#   nginx on 127.0.6.1 port 80, serving DIR/nginx/www (the tests put the
+#   package there; /proxied.bin only to requests that came through a proxy),
+#   tinyproxy on 127.0.6.2 port 3128, and the reference rendezvous server on
+#   the address built into the test build's Tarnwick.exe, 127.0.5.20 port 16000.
+# "rendezvous" (run by the tests themselves, from Wine) stops the server and,
+# given options, starts it again with them; either way it ends by writing
+# DIR/rendezvous/switched. The server is native; the Windows build has none
+# of its own, so "start" compiles it.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source_dir=$(cd "$here/../../.." && pwd)
+peers=$source_dir/tests/support/peers/peers.sh
+rendezvous_address=127.0.5.20
+action=$1 dir=$2
+shift 2
+
+build_server() {
+    local built=$dir/tarnwick-rendezvous
+    local sources=("$source_dir"/tools/tarnwick-rendezvous/*.cpp "$source_dir"/installer/core/RendezvousMessage.cpp)
+    if [ ! -x "$built" ] || [ -n "$(find "${sources[@]}" -newer "$built")" ]; then
+        g++ -O2 -std=c++20 -I"$source_dir" "${sources[@]}" -pthread -o "$built"
+    fi
+}
+
+switch_rendezvous() {
+    mkdir -p "$dir/rendezvous"
+    bash "$peers" stop "$dir/rendezvous" >/dev/null
+    rm -f "$dir/rendezvous/log"
+    if (($#)); then
+        # The log file names the folder on the command line, by which the
+        # server is stopped again.
+        "$dir/tarnwick-rendezvous" --log "$dir/rendezvous/log" --address "$rendezvous_address" "$@" \
+            </dev/null >"$dir/rendezvous/output" 2>&1 &
+        echo $! >"$dir/rendezvous/pid"
+        for _ in $(seq 1 500); do
+            grep -qs '^ready' "$dir/rendezvous/log" && break
+            sleep 0.01
+        done
+    fi
+    touch "$dir/rendezvous/switched"
+}
+
+case $action in
+    start)
+        for peer in nginx http-proxy rendezvous; do bash "$peers" stop "$dir/$peer"; done
+        mkdir -p "$dir/nginx/www" "$dir/rendezvous"
+        build_server
+        # tinyproxy names itself in a Via header; a direct request has none.
+        echo 'location = /proxied.bin { if ($http_via = "") { return 403; } }' >"$dir/nginx/proxied.locations"
+        bash "$peers" nginx 127.0.6.1 "$dir/nginx"
+        bash "$peers" tinyproxy 127.0.6.2 3128 "$dir/http-proxy"
+        ;;
+    stop)
+        for peer in nginx http-proxy rendezvous; do bash "$peers" stop "$dir/$peer"; done
+        ;;
+    rendezvous) switch_rendezvous "$@" ;;
+    *) echo "usage: $0 start|stop|rendezvous DIR [OPTIONS...]" >&2; exit 2 ;;
+esac

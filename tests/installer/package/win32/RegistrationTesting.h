@@ -1,0 +1,63 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/ScratchDir.h"
+
+namespace tarnwick::test {
+
+struct RegistryValue {
+    std::string name;
+    DWORD type = 0;
+    std::vector<std::uint8_t> data;
+
+    std::string text() const;
+    std::uint32_t number() const;
+};
+
+// The values of a key under HKEY_CURRENT_USER, in the registry's own order.
+std::vector<RegistryValue> readValues(const char* key);
+bool keyExists(const char* key);
+
+struct ShortcutFacts {
+    std::string target;
+    std::string arguments;
+    std::string description;
+    std::string workingFolder;
+};
+// Reads a saved shell link back through the shell.
+ShortcutFacts readShortcut(const std::string& file);
+
+// Where the installer puts the shortcut to program in a special folder.
+std::string shortcutIn(int folder, const char* subfolder, const std::string& program);
+
+// The registration lives at fixed places of the current user's registry and
+// special folders, so every test starts and ends with none of it, and the
+// Quick Launch folder (which Windows, not the installer, creates) made or
+// removed as the test needs. The program lives in a scratch folder whose
+// name has a blank.
+class RegistrationTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    void setQuickLaunchFolder(bool present);
+    // Removes every trace of a registration of program.
+    void removeRegistration(const std::string& program);
+
+    ScratchDir scratch;
+    std::string installFolder;
+    std::string program;
+
+private:
+    std::string quickLaunchFolder_;
+    bool quickLaunchExisted_ = false;
+};
+
+}  // namespace tarnwick::test

@@ -1,0 +1,123 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "RegistrationTesting.h"
+#include "installer/package/Registration.h"
+
+namespace tarnwick::test {
+namespace {
+
+// Runs a command line with one extra environment variable and gives its exit
+// code, or -1 when it did not start or end in time.
+int run(std::string commandLine, const char* variable, const std::string& value) {
+    SetEnvironmentVariableA(variable, value.c_str());
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const bool started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                        nullptr, &startup, &process);
+    SetEnvironmentVariableA(variable, nullptr);
+    if (!started) return -1;
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
+
+bool eventuallyGone(const std::string& path) {
+    for (int wait = 0; wait < 150; ++wait) {
+        if (!std::filesystem::exists(path)) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+}
+
+// The sample client installed as the installer would leave it: the program,
+// a data file and a subfolder, registered with every option.
+class SampleClient : public RegistrationTest {
+protected:
+    void SetUp() override {
+        RegistrationTest::SetUp();
+        ASSERT_TRUE(std::filesystem::copy_file(std::filesystem::absolute(TARNWICK_CLIENT_PATH), program,
+                                               std::filesystem::copy_options::overwrite_existing));
+        std::filesystem::create_directory(installFolder + "\\data");
+        std::ofstream(installFolder + "\\data\\maps.dat") << "maps";
+        setQuickLaunchFolder(true);
+        finishInstallation(program, 1, InstallOptions{}, nullptr);
+        ASSERT_TRUE(readUninstallValue("UninstallString", uninstallCommand));
+        shortcuts = {shortcutIn(kProgramsFolder, nullptr, program),
+                     shortcutIn(kAppDataFolder, kQuickLaunchSubfolder, program),
+                     shortcutIn(kDesktopFolder, nullptr, program),
+                     shortcutIn(kStartupFolder, nullptr, program)};
+    }
+
+    // The removal helper stays in the temporary folder, as such helpers do;
+    // the tests sweep theirs once it has ended.
+    void TearDown() override {
+        const auto temporary = std::filesystem::temp_directory_path();
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            bool left = false;
+            std::error_code error;
+            for (const auto& entry : std::filesystem::directory_iterator(temporary, error))
+                if (entry.path().filename().string().rfind("tarnwick-remover-", 0) == 0)
+                    left |= !std::filesystem::remove(entry.path(), error);
+            if (!left) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        RegistrationTest::TearDown();
+    }
+
+    std::string uninstallCommand;
+    std::vector<std::string> shortcuts;
+};
+
+TEST_F(SampleClient, ConfirmedUninstallRemovesEverythingRegistered) {
+    EXPECT_EQ(run(uninstallCommand, "TARNWICK_CLIENT_ANSWER", "yes"), 0);
+    EXPECT_FALSE(keyExists(kUninstallKey));
+    EXPECT_FALSE(keyExists(kInstalledSizeCacheKey));
+    for (const auto& shortcut : shortcuts)
+        EXPECT_FALSE(std::filesystem::exists(shortcut)) << shortcut;
+    EXPECT_TRUE(eventuallyGone(installFolder));
+}
+
+TEST_F(SampleClient, CopyOutsideTheRegisteredFolderKeepsItsFolder) {
+    const std::string elsewhere = scratch.file("elsewhere");
+    std::filesystem::create_directory(elsewhere);
+    const std::string copy = elsewhere + "\\Tarnwick.exe";
+    std::filesystem::copy_file(program, copy);
+    EXPECT_EQ(run("\"" + copy + "\" /uninstall", "TARNWICK_CLIENT_ANSWER", "yes"), 1);
+    EXPECT_FALSE(keyExists(kUninstallKey));
+    EXPECT_TRUE(std::filesystem::exists(copy));
+    EXPECT_TRUE(std::filesystem::exists(program));
+}
+
+TEST_F(SampleClient, DeclinedUninstallLeavesEverything) {
+    EXPECT_EQ(run(uninstallCommand, "TARNWICK_CLIENT_ANSWER", "no"), 0);
+    EXPECT_TRUE(keyExists(kUninstallKey));
+    EXPECT_TRUE(keyExists(kInstalledSizeCacheKey));
+    for (const auto& shortcut : shortcuts)
+        EXPECT_TRUE(std::filesystem::exists(shortcut)) << shortcut;
+    EXPECT_TRUE(std::filesystem::exists(installFolder + "\\data\\maps.dat"));
+}
+
+TEST_F(SampleClient, AutostartStartsMinimisedAndAPlainStartShowsTheWindow) {
+    const std::string record = scratch.file("started.txt");
+    const std::string quoted = "\"" + program + "\"";
+    EXPECT_EQ(run(quoted, "TARNWICK_CLIENT_RECORD", record), 0);
+    EXPECT_EQ(run(quoted + " /autostart", "TARNWICK_CLIENT_RECORD", record), 0);
+    std::ostringstream started;
+    started << std::ifstream(record).rdbuf();
+    EXPECT_EQ(started.str(), "args:\nshow:normal\nargs:/autostart\nshow:minimised\n");
+}
+
+}  // namespace
+}  // namespace tarnwick::test
