@@ -141,6 +141,17 @@ protected:
         EXPECT_EQ(code, 0u);
     }
 
+    // The program ran to its end with 0 and started the installed client once,
+    // without arguments, in a normal window.
+    void expectInstalledAndStarted(InstallerProcess& installer) {
+        expectEndsWithZero(installer);
+        EXPECT_TRUE(fs::exists(installedProgram()));
+        EXPECT_EQ(startedClients(), (std::vector<std::string>{"args:", "show:normal"}));
+    }
+
+    // The "No Response" dialog that a run against a silent server ends in.
+    HWND waitForNoResponse() { return waitForWindow(kNoResponseCaption, kRunMs); }
+
     // Chooses Install with the given options in the options dialog, whose
     // boxes are all ticked to begin with.
     void install(bool desktop, bool quickLaunch, bool startup) {
@@ -340,20 +351,18 @@ TEST_F(InstallerTest, ConnectAfterNoResponseRunsAgainAndInstalls) {
     ASSERT_TRUE(useRendezvous({}));
     InstallerProcess installer;
     install(true, false, false);
-    const HWND dialog = waitForWindow(kNoResponseCaption, kRunMs);
+    const HWND dialog = waitForNoResponse();
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(useRendezvous(offer()));
     click(dialog, IDOK);
-    expectEndsWithZero(installer);
-    EXPECT_TRUE(fs::exists(installedProgram()));
-    EXPECT_EQ(startedClients(), (std::vector<std::string>{"args:", "show:normal"}));
+    expectInstalledAndStarted(installer);
 }
 
 TEST_F(InstallerTest, AnHttpProxySetInTheProxySettingsCarriesTheDownload) {
     ASSERT_TRUE(useRendezvous({}));
     InstallerProcess installer;
     install(false, false, false);
-    const HWND noResponse = waitForWindow(kNoResponseCaption, kRunMs);
+    const HWND noResponse = waitForNoResponse();
     ASSERT_NE(noResponse, nullptr);
     click(noResponse, IDC_RETRY_OR_REMOVE);  // Proxies...
     const HWND proxies = waitForWindow("Proxy Settings", kWindowMs);
@@ -368,16 +377,14 @@ TEST_F(InstallerTest, AnHttpProxySetInTheProxySettingsCarriesTheDownload) {
     ASSERT_TRUE(
         useRendezvous({"--offer", std::string("http://127.0.6.1/") + kProxiedPackageName, "--version", "7"}));
     click(noResponse, IDOK);
-    expectEndsWithZero(installer);
-    EXPECT_TRUE(fs::exists(installedProgram()));
-    EXPECT_EQ(startedClients(), (std::vector<std::string>{"args:", "show:normal"}));
+    expectInstalledAndStarted(installer);
 }
 
 TEST_F(InstallerTest, ExitAfterNoResponseEndsWithZero) {
     ASSERT_TRUE(useRendezvous({}));
     InstallerProcess installer;
     install(true, true, true);
-    const HWND dialog = waitForWindow(kNoResponseCaption, kRunMs);
+    const HWND dialog = waitForNoResponse();
     ASSERT_NE(dialog, nullptr);
     click(dialog, IDCANCEL);
     expectEndsWithZero(installer);
