@@ -30,8 +30,10 @@ bool useRendezvous(const std::vector<std::string>& options) {
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process))
         return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    // The script gets no Windows process. Wine then leaves the process
+    // information unset, so its "handles" are stack leftovers that may name
+    // live handles of ours: closing one once closed HKEY_LOCAL_MACHINE under
+    // the shell's feet. There is nothing to close.
     // The script's end is not reported back through Wine; its mark is.
     for (int waited = 0; waited < 20000; waited += 20) {
         if (GetFileAttributesA(switched.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
