@@ -1,6 +1,7 @@
 #include "tests/support/ScriptedPeer.h"
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -31,6 +32,26 @@ void ScriptedPeer::play(const std::vector<std::string>& connections) const {
 std::string ScriptedPeer::received(int connection) const {
     std::ifstream file(folder_ + "/received." + std::to_string(connection), std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::string okHeadStep(std::size_t length) {
+    return "send HTTP/1.1 200 OK\\r\\nContent-Length: " + std::to_string(length) + "\\r\\n\\r\\n";
+}
+
+std::string partialHeadStep(std::size_t from, std::size_t total) {
+    return "send HTTP/1.1 206 Partial Content\\r\\nContent-Range: bytes " + std::to_string(from) + "-" +
+           std::to_string(total - 1) + "/" + std::to_string(total) +
+           "\\r\\nContent-Length: " + std::to_string(total - from) + "\\r\\n\\r\\n";
+}
+
+std::string bytesStep(const std::vector<std::uint8_t>& bytes, std::size_t from, std::size_t to) {
+    std::string text = "hex";
+    char pair[4];
+    for (std::size_t i = from; i < to; ++i) {
+        std::snprintf(pair, sizeof pair, " %02x", bytes[i]);
+        text += pair;
+    }
+    return text;
 }
 
 }  // namespace tarnwick::test

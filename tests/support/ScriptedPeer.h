@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,5 +24,12 @@ public:
 private:
     std::string folder_;
 };
+
+// Steps of a web peer's script: the head of a whole body of this length, the
+// head of a body's range from FROM to its end, and the step that sends bytes
+// [from, to) of a body.
+std::string okHeadStep(std::size_t length);
+std::string partialHeadStep(std::size_t from, std::size_t total);
+std::string bytesStep(const std::vector<std::uint8_t>& bytes, std::size_t from, std::size_t to);
 
 }  // namespace tarnwick::test

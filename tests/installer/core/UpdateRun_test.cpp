@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -41,16 +40,6 @@ Bytes readAll(const fs::path& path) {
 void writeAll(const fs::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string hex(const Bytes& bytes, std::size_t from, std::size_t to) {
-    std::string text = "hex";
-    char pair[4];
-    for (std::size_t i = from; i < to; ++i) {
-        std::snprintf(pair, sizeof pair, " %02x", bytes[i]);
-        text += pair;
-    }
-    return text;
 }
 
 class RecordedProgress final : public ProgressSink {
@@ -162,15 +151,6 @@ protected:
         return web_.received(connection);
     }
 
-    static std::string okHead(std::size_t length) {
-        return "send HTTP/1.1 200 OK\\r\\nContent-Length: " + std::to_string(length) + "\\r\\n\\r\\n";
-    }
-    static std::string partialHead(std::size_t from, std::size_t total) {
-        return "send HTTP/1.1 206 Partial Content\\r\\nContent-Range: bytes " + std::to_string(from) + "-" +
-               std::to_string(total - 1) + "/" + std::to_string(total) +
-               "\\r\\nContent-Length: " + std::to_string(total - from) + "\\r\\n\\r\\n";
-    }
-
     RecordedProgress progress_;
     test::RecordedNotices notices_;
     test::ScriptedPeer web_{(kPeers / "scripted-core").string()};
@@ -268,7 +248,7 @@ TEST_F(UpdateRunTest, BrokenTransfersResumeFromTheRecord) {
         (void)platform::removeTree(installFolder().string().c_str());
         test::RecordedNotices notices;
 
-        playWeb({"head\n" + okHead(size) + "\n" + hex(resource, 0, cut)});
+        playWeb({"head\n" + test::okHeadStep(size) + "\n" + test::bytesStep(resource, 0, cut)});
         EXPECT_EQ(runAgainst(31).outcome, kOutcomeFailed);
         if (cut < 16) {
             EXPECT_FALSE(fs::exists(recordPath()));
@@ -279,7 +259,8 @@ TEST_F(UpdateRunTest, BrokenTransfersResumeFromTheRecord) {
         }
 
         if (cut >= 16) {
-            playWeb({"head\n" + partialHead(cut, size) + "\n" + hex(resource, cut, size)});
+            playWeb(
+                {"head\n" + test::partialHeadStep(cut, size) + "\n" + test::bytesStep(resource, cut, size)});
             EXPECT_EQ(runAgainst(31).outcome, kOutcomeInstalled);
             EXPECT_NE(webRequest().find("Range: bytes=" + std::to_string(cut) + "-\r\n"), std::string::npos)
                 << webRequest();
@@ -293,7 +274,7 @@ TEST_F(UpdateRunTest, BrokenTransfersResumeFromTheRecord) {
 
 TEST_F(UpdateRunTest, RealWebServerServesTheRangeAsked) {
     const Bytes& resource = package().resource;
-    playWeb({"head\n" + okHead(resource.size()) + "\n" + hex(resource, 0, 100)});
+    playWeb({"head\n" + test::okHeadStep(resource.size()) + "\n" + test::bytesStep(resource, 0, 100)});
     EXPECT_EQ(runAgainst(31).outcome, kOutcomeFailed);
     ASSERT_EQ(fs::file_size(recordPath()), 100u);
     EXPECT_EQ(runAgainst(10).outcome, kOutcomeInstalled);
@@ -304,7 +285,8 @@ TEST_F(UpdateRunTest, RealWebServerServesTheRangeAsked) {
 TEST_F(UpdateRunTest, ServerIgnoringTheRangeRestartsFromTheHeader) {
     const Bytes& resource = package().resource;
     writeAll(recordPath(), Bytes(resource.begin(), resource.begin() + 40));
-    playWeb({"head\n" + okHead(resource.size()) + "\n" + hex(resource, 0, resource.size())});
+    playWeb({"head\n" + test::okHeadStep(resource.size()) + "\n" +
+             test::bytesStep(resource, 0, resource.size())});
     EXPECT_EQ(runAgainst(31).outcome, kOutcomeInstalled);
     EXPECT_NE(webRequest().find("Range: bytes=40-"), std::string::npos);
     expectInstalledTree();
@@ -315,7 +297,7 @@ TEST_F(UpdateRunTest, RecordOfAnotherVersionIsIgnoredAndReplaced) {
     stale[3] = 6;  // version 6, the offer is 7
     writeAll(recordPath(), stale);
     const Bytes& resource = package().resource;
-    playWeb({"head\n" + okHead(resource.size()) + "\n" + hex(resource, 0, 30)});
+    playWeb({"head\n" + test::okHeadStep(resource.size()) + "\n" + test::bytesStep(resource, 0, 30)});
     EXPECT_EQ(runAgainst(31).outcome, kOutcomeFailed);
     EXPECT_EQ(webRequest().find("Range:"), std::string::npos);
     EXPECT_EQ(readAll(recordPath()), Bytes(resource.begin(), resource.begin() + 30));
@@ -324,7 +306,8 @@ TEST_F(UpdateRunTest, RecordOfAnotherVersionIsIgnoredAndReplaced) {
 TEST_F(UpdateRunTest, RecordOfOnlyTheHeaderResumesAtSixteen) {
     const Bytes& resource = package().resource;
     writeAll(recordPath(), Bytes(resource.begin(), resource.begin() + 16));
-    playWeb({"head\n" + partialHead(16, resource.size()) + "\n" + hex(resource, 16, resource.size())});
+    playWeb({"head\n" + test::partialHeadStep(16, resource.size()) + "\n" +
+             test::bytesStep(resource, 16, resource.size())});
     EXPECT_EQ(runAgainst(31).outcome, kOutcomeInstalled);
     EXPECT_NE(webRequest().find("Range: bytes=16-\r\n"), std::string::npos);
     expectInstalledTree();
