@@ -6,7 +6,9 @@
 #   peers.sh nginx     ADDRESS DIR [ADDRESS...]   web server on port 80, serving DIR/www
 #   peers.sh tinyproxy ADDRESS PORT DIR [USER PASS] HTTP proxy, with Basic auth when given
 #   peers.sh dante     ADDRESS PORT DIR METHODS [BLOCKED]  SOCKS 4/5 proxy; METHODS as danted's
-#                      socksmethod ("none username", "username"); BLOCKED an address it refuses
+#                      socksmethod ("none username", "username"); BLOCKED an address it refuses.
+#                      It connects onwards from its own ADDRESS, so a web server can tell
+#                      the requests it relayed.
 #   peers.sh scripted  ADDRESS DIR PORT...         the scripted peer (scripted-peer.py)
 #   peers.sh stop      DIR                          stops the peer whose pid file is in DIR
 #   peers.sh account   USER PASS                    a system account for SOCKS user checks
@@ -129,7 +131,7 @@ start_dante() {
     {
         echo "logoutput: $dir/danted.log"
         echo "internal: $address port = $port"
-        echo "external: 127.0.0.1"
+        echo "external: $address"
         echo "clientmethod: none"
         echo "socksmethod: $methods"
         echo "user.privileged: root"
