@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -15,6 +17,7 @@
 #include "installer/package/Registration.h"
 #include "installer/ui/ResourceIds.h"
 #include "tests/installer/package/win32/RegistrationTesting.h"
+#include "tests/support/ScriptedPeer.h"
 #include "tools/tarnwick-driver/WindowDriver.h"
 #include "tools/tarnwick-pack/PackageBuilder.h"
 
@@ -30,16 +33,20 @@ constexpr const char kOptionsCaption[] = "Tarnwick - Install";
 constexpr const char kAlreadyInstalledCaption[] = "Tarnwick - Already Installed";
 constexpr const char kNoResponseCaption[] = "No Response From Tarnwick Server";
 constexpr const char kPackageName[] = "client.bin";
-// Served only to requests that came through the HTTP proxy (127.0.6.2:3128).
+// The same package, served only to requests that came through the HTTP
+// proxy (127.0.6.2:3128), only to those the SOCKS proxy relayed
+// (127.0.6.3:1080), and only to requests for a range.
 constexpr const char kProxiedPackageName[] = "proxied.bin";
+constexpr const char kSocksedPackageName[] = "socksed.bin";
+constexpr const char kResumedPackageName[] = "resumed.bin";
 constexpr const char kHttpCommandKey[] = "http\\shell\\open\\command";
 
-std::string offerUrl() {
-    return std::string("http://127.0.6.1/") + kPackageName;
-}
+// A web server that plays what the test asks of it, such as breaking off.
+constexpr const char kScriptedWebServer[] = "127.0.6.4";
 
-std::vector<std::string> offer() {
-    return {"--offer", offerUrl(), "--version", "7"};
+std::vector<std::string> offer(const std::string& name = kPackageName,
+                               const std::string& host = "127.0.6.1") {
+    return {"--offer", "http://" + host + "/" + name, "--version", "7"};
 }
 
 std::string specialFolder(int folder) {
@@ -75,9 +82,9 @@ public:
         };
         pack::LzmaSettings fast;
         fast.level = 1;
-        const std::vector<std::uint8_t> package = pack::buildPackage(7, entries, fast);
-        serveFile(kPackageName, package);
-        serveFile(kProxiedPackageName, package);
+        package() = pack::buildPackage(7, entries, fast);
+        for (const char* name : {kPackageName, kProxiedPackageName, kSocksedPackageName, kResumedPackageName})
+            serveFile(name, package());
 
         // The browser is a recorder of the addresses it is asked to open.
         char previous[1024] = {};
@@ -185,6 +192,33 @@ protected:
     std::vector<std::string> openedUrls() const { return awaitLines(urlRecord, 1); }
     // For checks that nothing was started: the client would have had time.
     std::vector<std::string> startedClientsSoFar() const { return readLines(clientRecord); }
+
+    // From the "No Response" dialog of a run that found no server, through
+    // its Proxies... button, the settings that fill enters in the dialog;
+    // then Connect with the rendezvous server offering the package NAME.
+    template <typename Fill>
+    void connectThroughProxy(const char* name, Fill fill) {
+        ASSERT_TRUE(useRendezvous({}));
+        InstallerProcess installer;
+        install(false, false, false);
+        const HWND noResponse = waitForNoResponse();
+        ASSERT_NE(noResponse, nullptr);
+        click(noResponse, IDC_RETRY_OR_REMOVE);  // Proxies...
+        const HWND proxies = waitForWindow("Proxy Settings", kWindowMs);
+        ASSERT_NE(proxies, nullptr);
+        fill(proxies);
+        click(proxies, IDOK);
+        ASSERT_TRUE(waitForWindowGone(proxies, kWindowMs));
+
+        ASSERT_TRUE(useRendezvous(offer(name)));
+        click(noResponse, IDOK);
+        expectInstalledAndStarted(installer);
+    }
+
+    static std::vector<std::uint8_t>& package() {
+        static std::vector<std::uint8_t> bytes;
+        return bytes;
+    }
 
     static constexpr const char* kWindowsVersionKey = "Software\\Wine\\AppDefaults\\Tarnwick.exe";
 
@@ -358,26 +392,49 @@ TEST_F(InstallerTest, ConnectAfterNoResponseRunsAgainAndInstalls) {
     expectInstalledAndStarted(installer);
 }
 
-TEST_F(InstallerTest, AnHttpProxySetInTheProxySettingsCarriesTheDownload) {
-    ASSERT_TRUE(useRendezvous({}));
+// A broken download ends in "No Response"; Connect starts a new run that
+// asks only for the rest (the server offering it answers nothing else).
+TEST_F(InstallerTest, ConnectAfterABrokenDownloadResumesFromTheRecord) {
+    const std::vector<std::uint8_t>& bytes = package();
+    const std::size_t cut = bytes.size() / 2;
+    ScriptedPeer web(windowsPath(peersFolder() + "/scripted"));
+    web.play({"head\n" + okHeadStep(bytes.size()) + "\n" + bytesStep(bytes, 0, cut)});
+    ASSERT_TRUE(useRendezvous(offer(kPackageName, kScriptedWebServer)));
     InstallerProcess installer;
     install(false, false, false);
-    const HWND noResponse = waitForNoResponse();
-    ASSERT_NE(noResponse, nullptr);
-    click(noResponse, IDC_RETRY_OR_REMOVE);  // Proxies...
-    const HWND proxies = waitForWindow("Proxy Settings", kWindowMs);
-    ASSERT_NE(proxies, nullptr);
-    setChecked(proxies, IDC_USE_HTTP_PROXY, true);
-    click(proxies, IDC_USE_HTTP_PROXY);
-    SetDlgItemTextA(proxies, IDC_HTTP_HOST, "127.0.6.2");
-    SetDlgItemTextA(proxies, IDC_HTTP_PORT, "3128");
-    click(proxies, IDOK);
-    ASSERT_TRUE(waitForWindowGone(proxies, kWindowMs));
+    const HWND dialog = waitForNoResponse();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(readFile(preferencesFolder() + "TarnwickArchive"),
+              std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(cut)));
 
-    ASSERT_TRUE(
-        useRendezvous({"--offer", std::string("http://127.0.6.1/") + kProxiedPackageName, "--version", "7"}));
-    click(noResponse, IDOK);
+    ASSERT_TRUE(useRendezvous(offer(kResumedPackageName)));
+    click(dialog, IDOK);
     expectInstalledAndStarted(installer);
+    EXPECT_EQ(readFile(installedProgram()), readFile(TARNWICK_CLIENT_PATH));
+    EXPECT_FALSE(fs::exists(preferencesFolder() + "TarnwickArchive"));
+}
+
+TEST_F(InstallerTest, AnHttpProxySetInTheProxySettingsCarriesTheDownload) {
+    connectThroughProxy(kProxiedPackageName, [](HWND proxies) {
+        setChecked(proxies, IDC_USE_HTTP_PROXY, true);
+        click(proxies, IDC_USE_HTTP_PROXY);
+        SetDlgItemTextA(proxies, IDC_HTTP_HOST, "127.0.6.2");
+        SetDlgItemTextA(proxies, IDC_HTTP_PORT, "3128");
+    });
+}
+
+TEST_F(InstallerTest, ASocks5ProxyWithAPasswordSetInTheProxySettingsCarriesTheRun) {
+    connectThroughProxy(kSocksedPackageName, [](HWND proxies) {
+        setChecked(proxies, IDC_USE_SOCKS_PROXY, true);
+        click(proxies, IDC_USE_SOCKS_PROXY);
+        setChecked(proxies, IDC_SOCKS4, false);
+        setChecked(proxies, IDC_SOCKS5, true);
+        click(proxies, IDC_SOCKS5);
+        SetDlgItemTextA(proxies, IDC_SOCKS_HOST, "127.0.6.3");
+        SetDlgItemTextA(proxies, IDC_SOCKS_PORT, "1080");
+        SetDlgItemTextA(proxies, IDC_SOCKS_USER, "tarnwick-socks");
+        SetDlgItemTextA(proxies, IDC_SOCKS_PASSWORD, "socks-pass");
+    });
 }
 
 TEST_F(InstallerTest, ExitAfterNoResponseEndsWithZero) {
