@@ -22,7 +22,9 @@ bool NoResponseDialog::OnCommand(int id, int notification) {
 
 bool runNoResponseDialog() {
     NoResponseDialog dialog;
-    if (dialog.DoModal() == IDCANCEL) ExitProcess(0);
+    // Only Connect starts another run; a dialog that could not be shown or
+    // ended without a choice would otherwise retry for ever unasked.
+    if (dialog.DoModal() != IDOK) ExitProcess(0);
     return true;
 }
 

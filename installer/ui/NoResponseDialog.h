@@ -16,7 +16,7 @@ protected:
     bool OnCommand(int id, int notification) override;
 };
 
-// True when the user chose Connect (or the dialog could not be shown). Exit
+// True when the user chose Connect. Exit, or any other end of the dialog,
 // ends the process at once with exit code 0, without any orderly shutdown.
 bool runNoResponseDialog();
 

@@ -212,39 +212,51 @@ namespace {
 
 using namespace tarnwick::ui::test;
 
-// Run only as a child process of the test below: Exit must end the process
-// with code 0 from inside the dialog, so returning from it fails the test.
-TEST(NoResponseExit, DISABLED_ExitEndsTheProcess) {
-    std::thread driver([] {
+// Run only as child processes of the test below: the dialog must end the
+// process with code 0 from inside, so returning from it fails the test.
+void expectDialogEndsTheProcess(void (*end)(HWND dialog)) {
+    std::thread driver([end] {
         const HWND dialog = waitForWindow("No Response From Tarnwick Server");
-        if (dialog != nullptr) click(dialog, IDCANCEL);
+        if (dialog != nullptr) end(dialog);
     });
     driver.detach();
     runNoResponseDialog();
-    ADD_FAILURE() << "Exit returned to the caller";
+    ADD_FAILURE() << "the dialog returned to the caller";
 }
 
-TEST(NoResponseDialog, ExitEndsTheProcessWithCodeZero) {
+TEST(NoResponseExit, DISABLED_Exit) {
+    expectDialogEndsTheProcess([](HWND dialog) { click(dialog, IDCANCEL); });
+}
+
+// A dialog that ends without a choice (here by a quit message) must not
+// count as Connect: that would start run after run with nobody asked.
+TEST(NoResponseExit, DISABLED_QuitMessage) {
+    expectDialogEndsTheProcess([](HWND dialog) { PostMessageA(dialog, WM_QUIT, 0, 0); });
+}
+
+TEST(NoResponseDialog, ExitOrAnEndWithoutChoiceEndsTheProcessWithCodeZero) {
     char program[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, program, sizeof program);
-    std::string command =
-        std::string("\"") + program +
-        "\" --gtest_also_run_disabled_tests --gtest_filter=NoResponseExit.DISABLED_ExitEndsTheProcess";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION child{};
-    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &child));
-    if (WaitForSingleObject(child.hProcess, 20000) != WAIT_OBJECT_0) {
-        ADD_FAILURE() << "the dialog did not end the process";
-        TerminateProcess(child.hProcess, 1);
-        WaitForSingleObject(child.hProcess, INFINITE);
+    for (const char* child : {"DISABLED_Exit", "DISABLED_QuitMessage"}) {
+        SCOPED_TRACE(child);
+        std::string command = std::string("\"") + program +
+                              "\" --gtest_also_run_disabled_tests --gtest_filter=NoResponseExit." + child;
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                   &startup, &process));
+        if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) {
+            ADD_FAILURE() << "the dialog did not end the process";
+            TerminateProcess(process.hProcess, 1);
+            WaitForSingleObject(process.hProcess, INFINITE);
+        }
+        DWORD code = 1;
+        GetExitCodeProcess(process.hProcess, &code);
+        EXPECT_EQ(code, 0u);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
     }
-    DWORD code = 1;
-    GetExitCodeProcess(child.hProcess, &code);
-    EXPECT_EQ(code, 0u);
-    CloseHandle(child.hThread);
-    CloseHandle(child.hProcess);
 }
 
 }  // namespace
