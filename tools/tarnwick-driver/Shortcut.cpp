@@ -5,40 +5,31 @@
 #include <shlobj.h>
 
 #include <string>
+#include <utility>
+
+#include "installer/platform/win32/ComReference.h"
 
 namespace tarnwick::driver {
 
-namespace {
-
-// Releases a COM reference on scope exit.
-template <typename Interface>
-struct Held {
-    Interface* pointer = nullptr;
-    ~Held() {
-        if (pointer != nullptr) pointer->Release();
-    }
-};
-
-}  // namespace
-
 bool readShortcut(const std::string& file, ShortcutFacts& facts) {
-    Held<IShellLinkA> link;
+    platform::ComReference<IShellLinkA> link;
+    platform::ComReference<IPersistFile> persist;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link.pointer))))
+                                link.putVoid())) ||
+        FAILED(link->QueryInterface(IID_IPersistFile, persist.putVoid())))
         return false;
-    Held<IPersistFile> persist;
-    if (FAILED(link.pointer->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist.pointer))))
-        return false;
-    const std::wstring wide(file.begin(), file.end());
-    if (FAILED(persist.pointer->Load(wide.c_str(), STGM_READ))) return false;
+    wchar_t wide[MAX_PATH];
+    if (MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH) == 0) return false;
+    if (FAILED(persist->Load(wide, STGM_READ))) return false;
 
     char target[MAX_PATH] = {};
-    char arguments[1024] = {};
-    char description[1024] = {};
-    if (FAILED(link.pointer->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH))) return false;
-    if (FAILED(link.pointer->GetArguments(arguments, sizeof arguments))) arguments[0] = '\0';
-    if (FAILED(link.pointer->GetDescription(description, sizeof description))) description[0] = '\0';
-    facts = {target, arguments, description};
+    if (FAILED(link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH))) return false;
+    char text[1024];
+    ShortcutFacts read{target, {}, {}, {}};
+    if (SUCCEEDED(link->GetArguments(text, sizeof text))) read.arguments = text;
+    if (SUCCEEDED(link->GetDescription(text, sizeof text))) read.description = text;
+    if (SUCCEEDED(link->GetWorkingDirectory(text, sizeof text))) read.workingFolder = text;
+    facts = std::move(read);
     return true;
 }
 

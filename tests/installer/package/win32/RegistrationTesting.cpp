@@ -7,7 +7,6 @@
 #include <fstream>
 
 #include "installer/package/Registration.h"
-#include "installer/platform/win32/ComReference.h"
 
 namespace tarnwick::test {
 
@@ -52,20 +51,7 @@ bool keyExists(const char* key) {
 
 ShortcutFacts readShortcut(const std::string& file) {
     ShortcutFacts facts;
-    platform::ComReference<IShellLinkA> link;
-    platform::ComReference<IPersistFile> persist;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                link.putVoid())) ||
-        FAILED(link->QueryInterface(IID_IPersistFile, persist.putVoid())))
-        return facts;
-    wchar_t wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
-    if (FAILED(persist->Load(wide, STGM_READ))) return facts;
-    char text[1024];
-    if (SUCCEEDED(link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH))) facts.target = text;
-    if (SUCCEEDED(link->GetArguments(text, sizeof text))) facts.arguments = text;
-    if (SUCCEEDED(link->GetDescription(text, sizeof text))) facts.description = text;
-    if (SUCCEEDED(link->GetWorkingDirectory(text, sizeof text))) facts.workingFolder = text;
+    if (!driver::readShortcut(file, facts)) return {};
     return facts;
 }
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/ScratchDir.h"
+#include "tools/tarnwick-driver/Shortcut.h"
 
 namespace tarnwick::test {
 
@@ -25,13 +26,9 @@ struct RegistryValue {
 std::vector<RegistryValue> readValues(const char* key);
 bool keyExists(const char* key);
 
-struct ShortcutFacts {
-    std::string target;
-    std::string arguments;
-    std::string description;
-    std::string workingFolder;
-};
-// Reads a saved shell link back through the shell.
+using driver::ShortcutFacts;
+// Reads a saved shell link back through the shell; empty facts when the file
+// is no readable link.
 ShortcutFacts readShortcut(const std::string& file);
 
 // Where the installer puts the shortcut to program in a special folder.
