@@ -173,6 +173,23 @@ protected:
         click(dialog, IDOK);
     }
 
+    // Cancel in the options dialog, confirmed.
+    void cancelInstallation() {
+        const HWND dialog = waitForWindow(kOptionsCaption, kWindowMs);
+        ASSERT_NE(dialog, nullptr);
+        click(dialog, IDCANCEL);
+        const HWND confirmation = waitForWindow("Cancel Tarnwick Installation?", kWindowMs);
+        ASSERT_NE(confirmation, nullptr);
+        click(confirmation, IDOK);
+    }
+
+    // Clicks this button of the already-installed dialog.
+    void answerAlreadyInstalled(int button) {
+        const HWND dialog = waitForWindow(kAlreadyInstalledCaption, kWindowMs);
+        ASSERT_NE(dialog, nullptr);
+        click(dialog, button);
+    }
+
     // The alert with this title and text; closes it.
     void expectAlert(const char* title, const char* text) {
         const HWND alert = waitForWindow(title, kWindowMs);
@@ -279,12 +296,7 @@ TEST_F(InstallerTest, FirstInstallationWithNoOptionMakesOnlyTheStartMenuShortcut
 TEST_F(InstallerTest, ConfirmedCancelOfTheOptionsEndsWithoutInstalling) {
     ASSERT_TRUE(useRendezvous(offer()));
     InstallerProcess installer;
-    const HWND dialog = waitForWindow(kOptionsCaption, kWindowMs);
-    ASSERT_NE(dialog, nullptr);
-    click(dialog, IDCANCEL);
-    const HWND confirmation = waitForWindow("Cancel Tarnwick Installation?", kWindowMs);
-    ASSERT_NE(confirmation, nullptr);
-    click(confirmation, IDOK);
+    cancelInstallation();
     expectEndsWithZero(installer);
     EXPECT_FALSE(keyExists(kUninstallKey));
     EXPECT_FALSE(fs::exists(installedProgram()));
@@ -294,9 +306,7 @@ TEST_F(InstallerTest, LaunchStartsTheInstalledProgramWithoutArguments) {
     registerStandIn();
     fs::copy_file(TARNWICK_CLIENT_PATH, program, fs::copy_options::overwrite_existing);
     InstallerProcess installer;
-    const HWND dialog = waitForWindow(kAlreadyInstalledCaption, kWindowMs);
-    ASSERT_NE(dialog, nullptr);
-    click(dialog, IDOK);
+    answerAlreadyInstalled(IDOK);
     expectEndsWithZero(installer);
     EXPECT_EQ(startedClients(), (std::vector<std::string>{"args:", "show:normal"}));
 }
@@ -305,9 +315,7 @@ TEST_F(InstallerTest, RemoveRunsTheWholeUninstallCommand) {
     registerStandIn();
     fs::copy_file(TARNWICK_CLIENT_PATH, program, fs::copy_options::overwrite_existing);
     InstallerProcess installer;
-    const HWND dialog = waitForWindow(kAlreadyInstalledCaption, kWindowMs);
-    ASSERT_NE(dialog, nullptr);
-    click(dialog, IDC_RETRY_OR_REMOVE);
+    answerAlreadyInstalled(IDC_RETRY_OR_REMOVE);
     expectEndsWithZero(installer);
     // Only " /uninstall" makes the client remove its registration.
     for (int waited = 0; waited < 20000 && keyExists(kUninstallKey); waited += 50)
@@ -318,9 +326,7 @@ TEST_F(InstallerTest, RemoveRunsTheWholeUninstallCommand) {
 TEST_F(InstallerTest, CancelInTheInstalledDialogDoesNothing) {
     registerStandIn();
     InstallerProcess installer;
-    const HWND dialog = waitForWindow(kAlreadyInstalledCaption, kWindowMs);
-    ASSERT_NE(dialog, nullptr);
-    click(dialog, IDCANCEL);
+    answerAlreadyInstalled(IDCANCEL);
     expectEndsWithZero(installer);
     EXPECT_TRUE(keyExists(kUninstallKey));
     EXPECT_TRUE(startedClientsSoFar().empty());
@@ -331,12 +337,7 @@ TEST_F(InstallerTest, AnEntryWhoseFolderOrProgramIsGoneCountsAsNoInstallation) {
     fs::remove(program);  // the folder stays, the program does not
     {
         InstallerProcess installer;
-        const HWND dialog = waitForWindow(kOptionsCaption, kWindowMs);
-        ASSERT_NE(dialog, nullptr);
-        click(dialog, IDCANCEL);
-        const HWND confirmation = waitForWindow("Cancel Tarnwick Installation?", kWindowMs);
-        ASSERT_NE(confirmation, nullptr);
-        click(confirmation, IDOK);
+        cancelInstallation();
         expectEndsWithZero(installer);
     }
     fs::remove_all(installFolder);
