@@ -1,8 +1,6 @@
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstring>
-#include <memory>
 
 #include "installer/core/Failure.h"
 #include "installer/core/MemoryStream.h"
@@ -35,19 +33,6 @@ constexpr std::uint8_t kFlagResetFolder = 0x08;
 constexpr std::uint32_t kFullPathCapacity = 3072;
 constexpr std::uint32_t kNameCapacity = 2048;
 constexpr std::uint32_t kFolderPathCapacity = 1024;
-
-struct FileClose {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-void writeWholeFile(const char* path, const std::uint8_t* bytes, std::uint32_t count) {
-    std::unique_ptr<std::FILE, FileClose> file(std::fopen(path, "wb"));
-    if (!file) throw kGeneralFailure;
-    // A short write or a failed close would leave a damaged file behind that
-    // the run reported as installed.
-    if (count > 0 && std::fwrite(bytes, count, 1, file.get()) != 1) throw kGeneralFailure;
-    if (std::fclose(file.release()) != 0) throw kGeneralFailure;
-}
 
 bool sameTextIgnoringCase(const std::string& a, const std::string& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
@@ -128,8 +113,9 @@ void UpdateJob::installEntries() {
             if (size > package.size() - package.position()) throw kGeneralFailure;
             const std::uint8_t* content = package.cursor();
             package.seek(package.position() + size);
-            writeWholeFile(path, content, size);
-            platform::setFileTimes(path, modified, created);
+            // A short write or a failed close would leave a damaged file
+            // behind that the run reported as installed.
+            if (!platform::writeFileWithTimes(path, content, size, modified, created)) throw kGeneralFailure;
         } else if (kind == kEntryFolder) {
             const auto modified = static_cast<std::int32_t>(package.readU32());
             const auto created = static_cast<std::int32_t>(package.readU32());

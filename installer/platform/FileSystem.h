@@ -32,6 +32,13 @@ int removeTree(const char* path);
 // modification time alone. Failures are ignored: times are cosmetic.
 void setFileTimes(const char* path, std::int32_t modificationTime, std::int32_t creationTime);
 
+// Creates the file, or empties an existing one, writes count bytes into it
+// and gives it the two times as setFileTimes does, all through one opening.
+// False when the file could not be opened, written whole or closed; a time
+// that could not be set is ignored.
+[[nodiscard]] bool writeFileWithTimes(const char* path, const std::uint8_t* bytes, std::uint32_t count,
+                                      std::int32_t modificationTime, std::int32_t creationTime);
+
 // Lets the system start the file as a program. Windows goes by the name;
 // elsewhere the file needs execute permission, which no package entry
 // carries. Failures are ignored: the start reports them.

@@ -15,6 +15,22 @@
 
 namespace tarnwick::platform {
 
+namespace {
+
+// A modification time to set; the access time stays as it is, as on
+// Windows, where it is not passed.
+struct FileTimes {
+    explicit FileTimes(std::int32_t modificationTime) {
+        value[0].tv_sec = 0;
+        value[0].tv_nsec = UTIME_OMIT;
+        value[1].tv_sec = modificationTime;
+        value[1].tv_nsec = 0;
+    }
+    struct timespec value[2];
+};
+
+}  // namespace
+
 void toNativeSeparators(char* path) {
     for (char* p = path; *p; ++p) {
         if (*p == '\\') *p = '/';
@@ -49,13 +65,26 @@ int removeTree(const char* path) {
 }
 
 void setFileTimes(const char* path, std::int32_t modificationTime, std::int32_t /*creationTime*/) {
-    // Access time stays as it is, as on Windows, where it is not passed.
-    struct timespec times[2];
-    times[0].tv_sec = 0;
-    times[0].tv_nsec = UTIME_OMIT;
-    times[1].tv_sec = modificationTime;
-    times[1].tv_nsec = 0;
-    ::utimensat(AT_FDCWD, path, times, 0);
+    const FileTimes times(modificationTime);
+    ::utimensat(AT_FDCWD, path, times.value, 0);
+}
+
+bool writeFileWithTimes(const char* path, const std::uint8_t* bytes, std::uint32_t count,
+                        std::int32_t modificationTime, std::int32_t /*creationTime*/) {
+    const int file = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (file < 0) return false;
+    for (std::uint32_t done = 0; done < count;) {
+        const ssize_t written = ::write(file, bytes + done, count - done);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            ::close(file);
+            return false;
+        }
+        done += static_cast<std::uint32_t>(written);
+    }
+    const FileTimes times(modificationTime);
+    ::futimens(file, times.value);
+    return ::close(file) == 0;
 }
 
 void makeStartable(const char* path) {

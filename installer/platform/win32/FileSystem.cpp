@@ -76,6 +76,27 @@ void setFileTimes(const char* path, std::int32_t modificationTime, std::int32_t 
     SetFileTime(file.get(), &created, nullptr, &modified);
 }
 
+bool writeFileWithTimes(const char* path, const std::uint8_t* bytes, std::uint32_t count,
+                        std::int32_t modificationTime, std::int32_t creationTime) {
+    // The sharing and disposition of the C library's "wb": readers may look
+    // on, and an existing file is emptied.
+    HANDLE raw = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (raw == INVALID_HANDLE_VALUE) return false;
+    std::unique_ptr<void, HandleClose> file(raw);
+    for (std::uint32_t done = 0; done < count;) {
+        DWORD written = 0;
+        if (!WriteFile(file.get(), bytes + done, count - done, &written, nullptr) || written == 0)
+            return false;
+        done += written;
+    }
+    // Times set through the handle stay as given when it closes.
+    const FILETIME created = toFileTime(creationTime);
+    const FILETIME modified = toFileTime(modificationTime);
+    SetFileTime(file.get(), &created, nullptr, &modified);
+    return CloseHandle(file.release()) != 0;
+}
+
 void makeStartable(const char*) {}
 
 std::uint64_t freeBytesForCaller(const char* path) {

@@ -130,6 +130,13 @@ TEST_F(Install, RefusesAnyNameHoldingTwoDotsAndDoesNothingOfThatEntry) {
     EXPECT_FALSE(fs::exists(root_ / "a..b"));
 }
 
+TEST_F(Install, ExistingFileIsReplacedWholeAndGetsItsTimes) {
+    writeText(root_ / "notes.txt", "a much longer previous content");
+    ASSERT_EQ(install({file("notes.txt", "new")}), std::nullopt);
+    EXPECT_EQ(contentOf(root_ / "notes.txt"), "new");
+    EXPECT_EQ(modificationSeconds(root_ / "notes.txt"), kModified);
+}
+
 TEST_F(Install, EmptyFileIsCreatedOrEmptiedAndGetsItsTimes) {
     writeText(root_ / "old.txt", "previous content");
     ASSERT_EQ(install({file("old.txt", ""), file("new.txt", "")}), std::nullopt);
