@@ -9,13 +9,18 @@
 # Prints seconds per stage and the ratios the targets speak of.
 #
 #   bash bench/update-e2e.sh
+#   BENCH_ROOT=/dev/shm bash bench/update-e2e.sh
+# BENCH_ROOT (default /tmp) holds the work folder and so everything both
+# sides write. On a virtual machine's disk, writeback of earlier runs can
+# swing the install and tar -x figures by several times; a memory file
+# system compares the code alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 cmake --preset linux-release >/dev/null
 cmake --build --preset linux-release --target tarnwick-pack tarnwick-rendezvous tarnwick-update >/dev/null
 tools=$root/build/linux-release/tools
-work=$(mktemp -d /tmp/tarnwick-bench-e2e.XXXXXX)
+work=$(mktemp -d "${BENCH_ROOT:-/tmp}/tarnwick-bench-e2e.XXXXXX")
 peers=$root/tests/support/peers/peers.sh
 # BENCH_KEEP=1 keeps the work folder for a closer look; the peers stop.
 cleanup() {
