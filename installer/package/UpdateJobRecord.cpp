@@ -27,8 +27,11 @@ std::uint32_t UpdateJob::loadRecord() {
         const std::uint32_t total = packedSize_ + trailerSize_;
         const std::uint32_t held = record.size() - kPackageHeaderLength;
         // A damaged record longer than the body it claims to hold would not
-        // fit the body buffer: it counts as unreadable.
-        if (held > total) throw kGeneralFailure;
+        // fit the body buffer, and one holding all of it was not left by a
+        // broken download (the record goes once the body is whole): asking
+        // for the bytes past its end would fail on every retry. Both count
+        // as unreadable, and the download starts over.
+        if (held >= total) throw kGeneralFailure;
         ensurePackedCapacity(total);
         record.readBytes(packed_.get(), held);
         compressed_ = unpackedSize_ != packedSize_;

@@ -303,6 +303,15 @@ TEST_F(UpdateRunTest, RecordOfAnotherVersionIsIgnoredAndReplaced) {
     EXPECT_EQ(readAll(recordPath()), Bytes(resource.begin(), resource.begin() + 30));
 }
 
+// nginx answers a range past the end with 416, so resuming such a record
+// would fail on every retry.
+TEST_F(UpdateRunTest, RecordHoldingTheWholeBodyIsFetchedAgainFromTheStart) {
+    writeAll(recordPath(), package().resource);
+    EXPECT_EQ(runAgainst(10).outcome, kOutcomeInstalled);
+    EXPECT_FALSE(fs::exists(recordPath()));
+    expectInstalledTree();
+}
+
 TEST_F(UpdateRunTest, RecordOfOnlyTheHeaderResumesAtSixteen) {
     const Bytes& resource = package().resource;
     writeAll(recordPath(), Bytes(resource.begin(), resource.begin() + 16));
