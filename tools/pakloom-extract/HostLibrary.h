@@ -15,5 +15,6 @@ struct HostLibrary {
 // and answers false.
 [[nodiscard]] bool LoadHostLibrary(HostLibrary& library);
 
-// A command-line argument as the library wants it.
-std::basic_string<PakloomChar> ArgumentText(const char* argument);
+// Command-line argument index (argv as main received it) as the library
+// wants it.
+std::basic_string<PakloomChar> ArgumentText(char** argv, int index);

@@ -26,8 +26,8 @@ int main(int argc, char** argv) {
     HostLibrary library;
     if (!LoadHostLibrary(library)) return 1;
     library.setLogCallback(PrintLine);
-    const auto engine = ArgumentText(argv[1]);
-    const auto archive = ArgumentText(argv[2]);
-    const auto destination = ArgumentText(argv[3]);
+    const auto engine = ArgumentText(argv, 1);
+    const auto archive = ArgumentText(argv, 2);
+    const auto destination = ArgumentText(argv, 3);
     return library.extractArchive(engine.c_str(), archive.c_str(), destination.c_str()) == 1 ? 0 : 1;
 }

@@ -29,9 +29,9 @@ bool LoadHostLibrary(HostLibrary& library) {
 }
 
 // Arguments arrive in UTF-8; the library takes UTF-16.
-std::basic_string<PakloomChar> ArgumentText(const char* argument) {
+std::basic_string<PakloomChar> ArgumentText(char** argv, int index) {
     const iconv_t converter = ::iconv_open("UTF-16LE", "UTF-8");
-    std::string input(argument);
+    std::string input(argv[index]);
     std::vector<char> output(input.size() * 4 + 4);
     char* in = input.data();
     char* out = output.data();

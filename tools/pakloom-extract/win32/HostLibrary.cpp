@@ -2,7 +2,18 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <cstdio>
+#include <memory>
+
+namespace {
+
+struct LocalMemory {
+    void operator()(LPWSTR* block) const { ::LocalFree(block); }
+};
+
+}  // namespace
 
 bool LoadHostLibrary(HostLibrary& library) {
     // The program's own folder is searched first.
@@ -24,12 +35,12 @@ bool LoadHostLibrary(HostLibrary& library) {
     return true;
 }
 
-// Arguments arrive in the ANSI code page under Windows; Wine passes Unix
-// paths through unchanged.
-std::basic_string<PakloomChar> ArgumentText(const char* argument) {
-    const int needed = ::MultiByteToWideChar(CP_ACP, 0, argument, -1, nullptr, 0);
-    std::basic_string<PakloomChar> text(static_cast<std::size_t>(needed > 0 ? needed : 1), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, argument, -1, text.data(), needed);
-    text.resize(text.size() - 1);
-    return text;
+// main's arguments are in the ANSI code page, which cannot hold every
+// name; the wide command line holds them whole. Wine passes Unix paths
+// through unchanged.
+std::basic_string<PakloomChar> ArgumentText(char** /*argv*/, int index) {
+    int count = 0;
+    std::unique_ptr<LPWSTR, LocalMemory> arguments(::CommandLineToArgvW(::GetCommandLineW(), &count));
+    if (!arguments || index >= count) return {};
+    return arguments.get()[index];
 }
