@@ -61,13 +61,8 @@ mkdir -p "$work/nginx/www"
 ls -l "$work/nginx/www"
 
 bash "$peers" nginx 127.0.6.1 "$work/nginx" >/dev/null
-mkdir -p "$work/rendezvous"
-# The log named on the command line lets peers.sh recognise the process
-# as this run's own when it stops it.
-"$tools/tarnwick-rendezvous/tarnwick-rendezvous" --log "$work/rendezvous/log" --address 127.0.6.10 \
-    --offer http://127.0.6.1/update.bin --version 7 2>"$work/rendezvous/errors" &
-echo $! >"$work/rendezvous/pid"
-for _ in $(seq 1 200); do grep -q '^ready' "$work/rendezvous/log" && break; sleep 0.01; done
+bash "$peers" rendezvous "$work/rendezvous" "$tools/tarnwick-rendezvous/tarnwick-rendezvous" \
+    --address 127.0.6.10 --offer http://127.0.6.1/update.bin --version 7 >/dev/null
 
 now() { date +%s.%N; }
 seconds() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }

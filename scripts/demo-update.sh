@@ -49,13 +49,8 @@ mkdir -p "$demo/nginx/www"
 
 echo "== serving it"
 bash "$peers" nginx 127.0.5.1 "$demo/nginx" >/dev/null
-mkdir -p "$demo/rendezvous"
-# The log named on the command line lets peers.sh recognise the process
-# as this run's own when it stops it.
-"$tools/tarnwick-rendezvous/tarnwick-rendezvous" --log "$demo/rendezvous/log" --address 127.0.5.10 \
-    --offer http://127.0.5.1/update.bin --version 7 2>"$demo/rendezvous/errors" &
-echo $! >"$demo/rendezvous/pid"
-for _ in $(seq 1 200); do grep -q '^ready' "$demo/rendezvous/log" && break; sleep 0.01; done
+bash "$peers" rendezvous "$demo/rendezvous" "$tools/tarnwick-rendezvous/tarnwick-rendezvous" \
+    --address 127.0.5.10 --offer http://127.0.5.1/update.bin --version 7 >/dev/null
 
 echo "== the update run"
 export XDG_DATA_HOME=$demo/appdata

@@ -72,12 +72,8 @@ echo "<html><body>The Tarnwick service status page.</body></html>" >"$demo/nginx
 echo "<html><body>Download Tarnwick.</body></html>" >"$demo/nginx/www/download/index.html"
 echo 'location = /update.bin { limit_rate 400k; }' >"$demo/nginx/demo.locations"
 bash "$peers" nginx "$site" "$demo/nginx" >/dev/null
-# Its log file names its folder on the command line, by which it is stopped.
-"$tools/tarnwick-rendezvous/tarnwick-rendezvous" --log "$demo/rendezvous/log" --address "$rendezvous" \
-    --offer "http://$site/update.bin" --version 7 </dev/null >"$demo/rendezvous/output" 2>&1 &
-echo $! >"$demo/rendezvous/pid"
-for _ in $(seq 1 500); do grep -qs '^ready' "$demo/rendezvous/log" && break; sleep 0.01; done
-grep -q '^ready' "$demo/rendezvous/log" || { cat "$demo/rendezvous/output"; exit 1; }
+bash "$peers" rendezvous "$demo/rendezvous" "$tools/tarnwick-rendezvous/tarnwick-rendezvous" \
+    --address "$rendezvous" --offer "http://$site/update.bin" --version 7 >/dev/null
 
 status=0
 if [ -n "${DISPLAY:-}" ] && [ -z "${TARNWICK_DEMO_HEADLESS:-}" ]; then

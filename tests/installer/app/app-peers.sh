@@ -16,45 +16,29 @@
 # DIR/rendezvous/switched. The server is native; the Windows build has none
 # of its own, so "start" compiles it.
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-source_dir=$(cd "$here/../../.." && pwd)
-peers=$source_dir/tests/support/peers/peers.sh
+peers=$(cd "$(dirname "$0")/../../support/peers" && pwd)/peers.sh
 rendezvous_address=127.0.5.20
 all_peers="nginx http-proxy socks-proxy scripted rendezvous"
 action=$1 dir=$2
 shift 2
 
-build_server() {
-    local built=$dir/tarnwick-rendezvous
-    local sources=("$source_dir"/tools/tarnwick-rendezvous/*.cpp "$source_dir"/installer/core/RendezvousMessage.cpp)
-    if [ ! -x "$built" ] || [ -n "$(find "${sources[@]}" -newer "$built")" ]; then
-        g++ -O2 -std=c++20 -I"$source_dir" "${sources[@]}" -pthread -o "$built"
-    fi
-}
-
 switch_rendezvous() {
     mkdir -p "$dir/rendezvous"
     bash "$peers" stop "$dir/rendezvous" >/dev/null
-    rm -f "$dir/rendezvous/log"
+    local status=0
     if (($#)); then
-        # The log file names the folder on the command line, by which the
-        # server is stopped again.
-        "$dir/tarnwick-rendezvous" --log "$dir/rendezvous/log" --address "$rendezvous_address" "$@" \
-            </dev/null >"$dir/rendezvous/output" 2>&1 &
-        echo $! >"$dir/rendezvous/pid"
-        for _ in $(seq 1 500); do
-            grep -qs '^ready' "$dir/rendezvous/log" && break
-            sleep 0.01
-        done
+        bash "$peers" rendezvous "$dir/rendezvous" "$dir/tarnwick-rendezvous" --address "$rendezvous_address" \
+            "$@" >/dev/null || status=$?
     fi
     touch "$dir/rendezvous/switched"
+    return $status
 }
 
 case $action in
     start)
         for peer in $all_peers; do bash "$peers" stop "$dir/$peer"; done
         mkdir -p "$dir/nginx/www" "$dir/rendezvous"
-        build_server
+        bash "$peers" rendezvous-program "$dir" >/dev/null
         # tinyproxy names itself in a Via header; a direct request has none.
         echo 'location = /proxied.bin { if ($http_via = "") { return 403; } }' >"$dir/nginx/proxied.locations"
         # dante connects onwards from its own address.

@@ -8,9 +8,7 @@
 # The rendezvous server is native; a Windows build has none of its own, so it
 # is compiled here when no program is given.
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-source_dir=$(cd "$here/../../.." && pwd)
-peers=$source_dir/tests/support/peers/peers.sh
+peers=$(cd "$(dirname "$0")/../../support/peers" && pwd)/peers.sh
 action=$1 net=$2 dir=$3 program=${4:-}
 
 stop_all() {
@@ -20,14 +18,9 @@ stop_all() {
 rendezvous_program() {
     if [ -n "$program" ]; then
         echo "$program"
-        return
+    else
+        bash "$peers" rendezvous-program "$dir"
     fi
-    local built=$dir/tarnwick-rendezvous
-    local sources=("$source_dir"/tools/tarnwick-rendezvous/*.cpp "$source_dir"/installer/core/RendezvousMessage.cpp)
-    if [ ! -x "$built" ] || [ -n "$(find "${sources[@]}" -newer "$built")" ]; then
-        g++ -O2 -std=c++20 -I"$source_dir" "${sources[@]}" -pthread -o "$built"
-    fi
-    echo "$built"
 }
 
 write_scenarios() {
@@ -73,15 +66,7 @@ case $action in
         bash "$peers" scripted "$net.3" "$dir/scripted-package" 80
         server=$(rendezvous_program)
         write_scenarios
-        # The server binds every address before it says "ready".
-        "$server" --scenarios "$dir/rendezvous/scenarios" </dev/null >"$dir/rendezvous/log" 2>&1 &
-        echo $! >"$dir/rendezvous/pid"
-        for _ in $(seq 1 500); do
-            grep -q '^ready' "$dir/rendezvous/log" && break
-            kill -0 "$(cat "$dir/rendezvous/pid")" 2>/dev/null || { cat "$dir/rendezvous/log" >&2; exit 1; }
-            sleep 0.01
-        done
-        grep -q '^ready' "$dir/rendezvous/log"
+        bash "$peers" rendezvous "$dir/rendezvous" "$server" --scenarios "$dir/rendezvous/scenarios"
         echo "update peers: started on $net.x"
         ;;
     stop) stop_all ;;

@@ -10,11 +10,16 @@
 #                      It connects onwards from its own ADDRESS, so a web server can tell
 #                      the requests it relayed.
 #   peers.sh scripted  ADDRESS DIR PORT...         the scripted peer (scripted-peer.py)
+#   peers.sh rendezvous DIR PROGRAM OPTION...      the reference rendezvous server PROGRAM with
+#                      these options (tarnwick-rendezvous's), its log in DIR/log
+#   peers.sh rendezvous-program DIR                builds the server natively in DIR when its
+#                      sources are newer, and prints its path (a Windows build has none)
 #   peers.sh stop      DIR                          stops the peer whose pid file is in DIR
 #   peers.sh account   USER PASS                    a system account for SOCKS user checks
 #
 # A peer is only started when its port is free (a stale one would answer in
-# its place), and the command returns once the port accepts connections.
+# its place), and the command returns once the port accepts connections
+# (the rendezvous server: once it says it is ready).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
@@ -154,6 +159,39 @@ start_scripted() {
     for port in "$@"; do wait_for_port "$address" "$port" "$(cat "$dir/pid")"; done
 }
 
+start_rendezvous() {
+    local dir=$1 program=$2
+    shift 2
+    mkdir -p "$dir"
+    dir=$(cd "$dir" && pwd)
+    rm -f "$dir/log"
+    # The log named on the command line lets stop recognise the process.
+    launch "$dir" rendezvous "$program" --log "$dir/log" "$@"
+    local pid
+    pid=$(cat "$dir/pid")
+    # It binds every address of its scenarios before it says "ready".
+    for _ in $(seq 1 500); do
+        grep -qs '^ready' "$dir/log" && return 0
+        alive "$pid" || break
+        sleep 0.01
+    done
+    echo "peers: the rendezvous server in $dir did not start" >&2
+    cat "$dir/rendezvous.out" >&2
+    return 1
+}
+
+build_rendezvous() {
+    local source_dir built
+    source_dir=$(cd "$here/../../.." && pwd)
+    mkdir -p "$1"
+    built=$(cd "$1" && pwd)/tarnwick-rendezvous
+    local sources=("$source_dir"/tools/tarnwick-rendezvous/*.cpp "$source_dir"/installer/core/RendezvousMessage.cpp)
+    if [ ! -x "$built" ] || [ -n "$(find "${sources[@]}" -newer "$built")" ]; then
+        g++ -O2 -std=c++20 -I"$source_dir" "${sources[@]}" -pthread -o "$built"
+    fi
+    echo "$built"
+}
+
 # The recorded pid is still our peer: pids are reused, and a peer that died
 # by itself must not take an unrelated process with it when it is stopped.
 is_peer() {  # pid dir
@@ -189,7 +227,9 @@ case $command in
     tinyproxy) start_tinyproxy "$@" ;;
     dante) start_dante "$@" ;;
     scripted) start_scripted "$@" ;;
+    rendezvous) start_rendezvous "$@" ;;
+    rendezvous-program) build_rendezvous "$@" ;;
     stop) stop_peer "$@" ;;
     account) add_account "$@" ;;
-    *) sed -n '2,17p' "$0" >&2; exit 2 ;;
+    *) sed -n '2,22p' "$0" >&2; exit 2 ;;
 esac
