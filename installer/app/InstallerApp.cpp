@@ -148,12 +148,11 @@ void InstallerApp::onUpdateFinished() {
     const OutcomeEnding ending = endingForOutcome(run.outcome, run.launchPath.c_str());
     switch (ending.action) {
         case OutcomeEnding::Action::kNoResponseDialog:
-            // Exit ends the process inside the dialog, with exit code 0.
-            if (ui::runNoResponseDialog()) {
-                startUpdate();
-                return;
-            }
-            ExitProcess(0);
+            // Exit ends the process inside the dialog, with exit code 0;
+            // it returns only for Connect.
+            ui::runNoResponseDialog();
+            startUpdate();
+            return;
         case OutcomeEnding::Action::kAlert:
             showOutcomeNotices(ending);
             break;

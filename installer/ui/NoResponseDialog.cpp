@@ -20,12 +20,11 @@ bool NoResponseDialog::OnCommand(int id, int notification) {
     return CModalDialog::OnCommand(id, notification);
 }
 
-bool runNoResponseDialog() {
+void runNoResponseDialog() {
     NoResponseDialog dialog;
     // Only Connect starts another run; a dialog that could not be shown or
     // ended without a choice would otherwise retry for ever unasked.
     if (dialog.DoModal() != IDOK) ExitProcess(0);
-    return true;
 }
 
 }  // namespace tarnwick::ui

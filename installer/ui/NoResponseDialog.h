@@ -16,8 +16,8 @@ protected:
     bool OnCommand(int id, int notification) override;
 };
 
-// True when the user chose Connect. Exit, or any other end of the dialog,
+// Returns when the user chose Connect. Exit, or any other end of the dialog,
 // ends the process at once with exit code 0, without any orderly shutdown.
-bool runNoResponseDialog();
+void runNoResponseDialog();
 
 }  // namespace tarnwick::ui
