@@ -16,6 +16,7 @@
 #include "tests/support/RecordedNotices.h"
 #include "tests/support/ScratchDir.h"
 #include "tests/support/ScriptedPeer.h"
+#include "tests/support/UserDataFolder.h"
 #include "tools/tarnwick-pack/PackageBuilder.h"
 
 namespace tarnwick {
@@ -86,12 +87,9 @@ const TestPackage& package() {
 class UpdateRunTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-#ifndef _WIN32
-        // Natively the user's application data follows XDG_DATA_HOME, here a
-        // folder of the suite's own; Windows keeps its own %APPDATA%.
-        static test::ScratchDir userData;
-        setenv("XDG_DATA_HOME", userData.path().string().c_str(), 1);
-#endif
+        // Where the system allows, the user's application data is a folder
+        // of the suite's own.
+        static const test::ScopedUserDataFolder userData;
         // A preferences folder beside the program keeps the download record
         // (and the proxy settings) away from the user's own.
         fs::create_directories(prefsFolder());
@@ -111,15 +109,9 @@ protected:
         std::getline(in, line);
         return line;
     }
-    static fs::path prefsFolder() {
-        return fs::path(platform::programFolder()) / "Tarnwick Prefs";
-    }
-    static fs::path recordPath() {
-        return prefsFolder() / "TarnwickArchive";
-    }
-    static fs::path installFolder() {
-        return fs::path(platform::userDataFolder()) / "Tarnwick" / "Tarnwick";
-    }
+    static fs::path prefsFolder() { return fs::path(platform::programFolder()) / "Tarnwick Prefs"; }
+    static fs::path recordPath() { return prefsFolder() / "TarnwickArchive"; }
+    static fs::path installFolder() { return fs::path(platform::userDataFolder()) / "Tarnwick" / "Tarnwick"; }
 
     UpdateRun runAgainst(int host) {
         UpdateRun run;
@@ -144,12 +136,8 @@ protected:
     }
 
     // Plays the scripted web peer: each entry one connection.
-    void playWeb(const std::vector<std::string>& connections) {
-        web_.play(connections);
-    }
-    std::string webRequest(int connection = 0) {
-        return web_.received(connection);
-    }
+    void playWeb(const std::vector<std::string>& connections) { web_.play(connections); }
+    std::string webRequest(int connection = 0) { return web_.received(connection); }
 
     RecordedProgress progress_;
     test::RecordedNotices notices_;

@@ -10,6 +10,7 @@
 #include "installer/platform/Folders.h"
 #include "tests/installer/net/NetTestPeers.h"
 #include "tests/support/ScratchDir.h"
+#include "tests/support/UserDataFolder.h"
 
 namespace tarnwick {
 namespace {
@@ -162,6 +163,22 @@ TEST_F(ProxySettingsTest, AFailedSaveLeavesNoFileAndTriesAgainLater) {
 TEST(PreferencesFolder, AFolderBesideTheProgramWins) {
     test::directSettings();  // makes the folder
     EXPECT_EQ(preferencesFolder(), platform::programFolder() + "Tarnwick Prefs" + platform::kPathSeparator);
+}
+
+TEST(PreferencesFolder, OtherwiseItIsMadeInTheUsersApplicationData) {
+    test::directSettings();
+    const std::string beside = platform::programFolder() + "Tarnwick Prefs";
+    const std::string aside = beside + " (aside)";
+    std::filesystem::rename(beside, aside);
+    {
+        const test::ScopedUserDataFolder userData;
+        const char separator = platform::kPathSeparator;
+        const std::string expected =
+            platform::userDataFolder() + "Tarnwick" + separator + "Tarnwick Prefs" + separator;
+        EXPECT_EQ(preferencesFolder(), expected);
+        EXPECT_TRUE(platform::folderExists(expected));
+    }
+    std::filesystem::rename(aside, beside);
 }
 
 }  // namespace

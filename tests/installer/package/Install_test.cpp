@@ -13,6 +13,7 @@
 #include "tests/support/RecordedNotices.h"
 #include "tests/support/ScratchDir.h"
 #include "tests/support/ThrownCode.h"
+#include "tests/support/UserDataFolder.h"
 #include "tools/tarnwick-pack/PackageBuilder.h"
 
 #ifdef _WIN32
@@ -250,14 +251,7 @@ TEST(FreeSpace, FiveMebibytesAreEnough) {
 }
 
 TEST(InstallFolder, IsTarnwickTwiceUnderTheUsersApplicationData) {
-    test::ScratchDir scratch;
-#ifndef _WIN32
-    // Natively the application-data folder follows XDG_DATA_HOME; Windows
-    // keeps its own, which the test then uses as it is.
-    const char* previous = std::getenv("XDG_DATA_HOME");
-    const std::string saved = previous ? previous : "";
-    setenv("XDG_DATA_HOME", scratch.path().string().c_str(), 1);
-#endif
+    const test::ScopedUserDataFolder userData;
     const fs::path folder = fs::path(platform::userDataFolder()) / "Tarnwick" / "Tarnwick";
     const bool existed = fs::exists(folder / "install-folder-probe.txt");
     UpdateJob job;
@@ -266,13 +260,6 @@ TEST(InstallFolder, IsTarnwickTwiceUnderTheUsersApplicationData) {
     EXPECT_EQ(test::thrownCode([&] { job.install(); }), std::nullopt);
     EXPECT_EQ(contentOf(folder / "install-folder-probe.txt"), "probe");
     if (!existed) fs::remove(folder / "install-folder-probe.txt");
-#ifndef _WIN32
-    if (previous) {
-        setenv("XDG_DATA_HOME", saved.c_str(), 1);
-    } else {
-        unsetenv("XDG_DATA_HOME");
-    }
-#endif
 }
 
 }  // namespace
