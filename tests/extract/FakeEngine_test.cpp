@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "PakloomTesting.h"
 #include "tests/support/ScratchDir.h"
@@ -53,6 +54,26 @@ TEST_F(FakeEngineTest, FailedOpenReleasesInTheSameOrder) {
     EXPECT_THAT(TakeRecordedLines(), ElementsAre("ExtractArchive: Failed to open IInArchive: 1."));
     EXPECT_THAT(Events(), ElementsAre("create 7z archive", "open", "archive destroyed", "stream left 0",
                                       "open callback left 0", "unloaded"));
+}
+
+// Item properties the real engine always answers well.
+TEST_F(FakeEngineTest, ItemPathsThatCannotBeReadFailTheExtraction) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"path-fails",
+         "SevenZip::ArchiveExtractCallback::GetStream: Failed to get \"path\" property: 0x80004005."},
+        {"path-empty",
+         "SevenZip::ArchiveExtractCallback::GetStream: Failed to get \"path\" property. Property is empty."},
+        {"path-number",
+         "SevenZip::ArchiveExtractCallback::GetStream: Failed to get \"path\" property. Property is not a "
+         "string."},
+    };
+    for (const auto& [mode, line] : cases) {
+        SCOPED_TRACE(mode);
+        EXPECT_EQ(Run(mode), 0);
+        EXPECT_THAT(
+            TakeRecordedLines(),
+            ElementsAre(line, ::testing::StartsWith("ExtractArchive: IInArchive::Extract() failed: ")));
+    }
 }
 
 TEST_F(FakeEngineTest, FailedCreateObjectStillReleasesWhatItHandedOut) {

@@ -2,10 +2,13 @@
 // what the real engine cannot show: a failing CreateObject, and whether every
 // object was released before the module went away.
 //
-// PAKLOOM_FAKE_ENGINE_MODE: "create-fails", "open-fails" or "succeeds".
+// PAKLOOM_FAKE_ENGINE_MODE: "create-fails", "open-fails" or "succeeds"; or
+// one item whose path property fails ("path-fails"), is empty ("path-empty")
+// or is a number ("path-number"), which Extract asks the callback to place.
 // PAKLOOM_FAKE_ENGINE_EVENTS: a file that each event is appended to, one a line.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "extract/SevenZip/EngineInterfaces.h"
@@ -69,10 +72,22 @@ public:
         *count = 0;
         return kOk;
     }
-    Result GetProperty(std::uint32_t, std::uint32_t, void*) override { return kFail; }
-    Result Extract(const std::uint32_t*, std::uint32_t, std::int32_t, IArchiveExtractCallback*) override {
-        Record("extract");
+    // Only the path of the one item is answered, as the mode says: failing,
+    // empty (the value stays as given, zeroed) or a number (type 19, u32).
+    Result GetProperty(std::uint32_t, std::uint32_t property, void* value) override {
+        if (property != kPropertyPath || Mode() == "path-fails") return kFail;
+        if (Mode() == "path-number") {
+            const std::uint16_t type = 19;
+            std::memcpy(value, &type, sizeof type);
+        }
         return kOk;
+    }
+    Result Extract(const std::uint32_t*, std::uint32_t, std::int32_t,
+                   IArchiveExtractCallback* callback) override {
+        Record("extract");
+        if (Mode().rfind("path-", 0) != 0) return kOk;
+        ISequentialOutStream* stream = nullptr;
+        return callback->GetStream(0, &stream, 0);
     }
 
 private:
