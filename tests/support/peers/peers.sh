@@ -216,8 +216,13 @@ stop_peer() {
 
 add_account() {
     local user=$1 pass=$2
+    # Suites that start at once may both ask for the account; the password
+    # files take one writer at a time, so the second would fail.
+    exec 8>/tmp/tarnwick-peers-account.lock
+    flock 8
     id "$user" >/dev/null 2>&1 || useradd -M -s /usr/sbin/nologin "$user"
     echo "$user:$pass" | chpasswd
+    exec 8>&-
 }
 
 command=${1:-}
