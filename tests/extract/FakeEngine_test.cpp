@@ -56,8 +56,9 @@ TEST_F(FakeEngineTest, FailedOpenReleasesInTheSameOrder) {
                                       "open callback left 0", "unloaded"));
 }
 
-// Item properties the real engine always answers well.
-TEST_F(FakeEngineTest, ItemPathsThatCannotBeReadFailTheExtraction) {
+// Item properties the real engine always answers well, and the slot for the
+// stream it always passes.
+TEST_F(FakeEngineTest, ItemsThatCannotBePlacedFailTheExtraction) {
     const std::pair<const char*, const char*> cases[] = {
         {"path-fails",
          "SevenZip::ArchiveExtractCallback::GetStream: Failed to get \"path\" property: 0x80004005."},
@@ -66,6 +67,11 @@ TEST_F(FakeEngineTest, ItemPathsThatCannotBeReadFailTheExtraction) {
         {"path-number",
          "SevenZip::ArchiveExtractCallback::GetStream: Failed to get \"path\" property. Property is not a "
          "string."},
+        {"flag-fails",
+         "SevenZip::ArchiveExtractCallback::GetStream: Failed to get \"is_directory\" property: 0x80004005."},
+        {"flag-number",
+         "SevenZip::ArchiveExtractCallback::GetStream: Failed to get \"is_directory\" property: 0x80004005."},
+        {"no-slot", "SevenZip::ArchiveExtractCallback::GetStream: Failed to open output stream."},
     };
     for (const auto& [mode, line] : cases) {
         SCOPED_TRACE(mode);

@@ -3,14 +3,18 @@
 // object was released before the module went away.
 //
 // PAKLOOM_FAKE_ENGINE_MODE: "create-fails", "open-fails" or "succeeds"; or
-// one item whose path property fails ("path-fails"), is empty ("path-empty")
-// or is a number ("path-number"), which Extract asks the callback to place.
+// one item, which Extract asks the callback to place: its path property
+// fails ("path-fails"), is empty ("path-empty") or is a number
+// ("path-number"); or its path is "item.txt" and its folder flag fails
+// ("flag-fails") or is a number ("flag-number"), or it is a file for which
+// no stream slot is passed ("no-slot").
 // PAKLOOM_FAKE_ENGINE_EVENTS: a file that each event is appended to, one a line.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "EngineString.h"
 #include "extract/SevenZip/EngineInterfaces.h"
 
 using namespace SevenZip;
@@ -72,11 +76,18 @@ public:
         *count = 0;
         return kOk;
     }
-    // Only the path of the one item is answered, as the mode says: failing,
-    // empty (the value stays as given, zeroed) or a number (type 19, u32).
+    // The one item's path and folder flag, as the mode says: failing, empty
+    // (the value stays as given, zeroed), a number (type 19, u32) or, for the
+    // path, a string.
     Result GetProperty(std::uint32_t, std::uint32_t property, void* value) override {
-        if (property != kPropertyPath || Mode() == "path-fails") return kFail;
-        if (Mode() == "path-number") {
+        const std::string mode = Mode();
+        const bool asked =
+            property == kPropertyPath ? mode.rfind("path-", 0) == 0 : mode.rfind("flag-", 0) == 0;
+        if (property == kPropertyPath && !asked) {
+            SetEngineString(value, L"item.txt");
+        } else if (asked && mode.find("-fails") != std::string::npos) {
+            return kFail;
+        } else if (asked && mode.find("-number") != std::string::npos) {
             const std::uint16_t type = 19;
             std::memcpy(value, &type, sizeof type);
         }
@@ -85,7 +96,9 @@ public:
     Result Extract(const std::uint32_t*, std::uint32_t, std::int32_t,
                    IArchiveExtractCallback* callback) override {
         Record("extract");
-        if (Mode().rfind("path-", 0) != 0) return kOk;
+        const std::string mode = Mode();
+        if (mode == "no-slot") return callback->GetStream(0, nullptr, 0);
+        if (mode.rfind("path-", 0) != 0 && mode.rfind("flag-", 0) != 0) return kOk;
         ISequentialOutStream* stream = nullptr;
         return callback->GetStream(0, &stream, 0);
     }
