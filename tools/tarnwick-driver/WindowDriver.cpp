@@ -56,6 +56,21 @@ bool waitForWindowGone(HWND window, int timeoutMs) {
     return true;
 }
 
+std::string visibleWindowCaptions() {
+    std::string captions;
+    EnumWindows(
+        [](HWND window, LPARAM list) -> BOOL {
+            char caption[256] = {};
+            if (IsWindowVisible(window) && GetWindowTextA(window, caption, sizeof caption) > 0) {
+                auto& text = *reinterpret_cast<std::string*>(list);
+                text += (text.empty() ? "\"" : ", \"") + std::string(caption) + "\"";
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&captions));
+    return captions.empty() ? "none" : captions;
+}
+
 std::string itemText(HWND dialog, int id) {
     char text[1024] = {};
     GetDlgItemTextA(dialog, id, text, sizeof text);

@@ -17,6 +17,9 @@ HWND waitForWindow(const char* caption, int timeoutMs);
 HWND waitForAnyWindow(const char* const* captions, int count, int timeoutMs, int& which);
 // True once the window is gone or hidden.
 bool waitForWindowGone(HWND window, int timeoutMs);
+// The captions of every visible top-level window, quoted and separated by
+// commas: what a person would see when an expected window did not come.
+std::string visibleWindowCaptions();
 
 std::string itemText(HWND dialog, int id);
 bool isChecked(HWND dialog, int id);

@@ -43,7 +43,7 @@ int awaitClient(const std::string& shots) {
     int which = 0;
     const HWND window = waitForAnyWindow(endings, 2, kStepMs, which);
     if (window == nullptr) {
-        std::puts("driver: the client did not start");
+        std::printf("driver: the client did not start; windows shown: %s\n", visibleWindowCaptions().c_str());
         return 1;
     }
     if (which == 1) {
@@ -63,7 +63,8 @@ int demo(const std::string& shots) {
     int which = 0;
     const HWND dialog = waitForAnyWindow(openings, 2, kFirstWindowMs, which);
     if (dialog == nullptr) {
-        std::puts("driver: the installer showed no dialog");
+        std::printf("driver: the installer showed no dialog; windows shown: %s\n",
+                    visibleWindowCaptions().c_str());
         return 1;
     }
     if (which == 1) {

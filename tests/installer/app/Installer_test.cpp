@@ -49,6 +49,15 @@ std::vector<std::string> offer(const std::string& name = kPackageName,
     return {"--offer", "http://" + host + "/" + name, "--version", "7"};
 }
 
+// A window that must come; when it does not, the failure says what the
+// screen showed instead.
+HWND awaitWindow(const char* caption, int timeoutMs) {
+    const HWND window = waitForWindow(caption, timeoutMs);
+    if (window == nullptr)
+        ADD_FAILURE() << "no \"" << caption << "\" window; shown: " << visibleWindowCaptions();
+    return window;
+}
+
 std::string specialFolder(int folder) {
     char path[MAX_PATH] = {};
     SHGetSpecialFolderPathA(nullptr, path, folder, TRUE);
@@ -157,12 +166,12 @@ protected:
     }
 
     // The "No Response" dialog that a run against a silent server ends in.
-    HWND waitForNoResponse() { return waitForWindow(kNoResponseCaption, kRunMs); }
+    HWND waitForNoResponse() { return awaitWindow(kNoResponseCaption, kRunMs); }
 
     // Chooses Install with the given options in the options dialog, whose
     // boxes are all ticked to begin with.
     void install(bool desktop, bool quickLaunch, bool startup) {
-        const HWND dialog = waitForWindow(kOptionsCaption, kWindowMs);
+        const HWND dialog = awaitWindow(kOptionsCaption, kWindowMs);
         ASSERT_NE(dialog, nullptr);
         EXPECT_TRUE(isChecked(dialog, IDC_DESKTOP_SHORTCUT));
         EXPECT_TRUE(isChecked(dialog, IDC_QUICK_LAUNCH_SHORTCUT));
@@ -175,24 +184,24 @@ protected:
 
     // Cancel in the options dialog, confirmed.
     void cancelInstallation() {
-        const HWND dialog = waitForWindow(kOptionsCaption, kWindowMs);
+        const HWND dialog = awaitWindow(kOptionsCaption, kWindowMs);
         ASSERT_NE(dialog, nullptr);
         click(dialog, IDCANCEL);
-        const HWND confirmation = waitForWindow("Cancel Tarnwick Installation?", kWindowMs);
+        const HWND confirmation = awaitWindow("Cancel Tarnwick Installation?", kWindowMs);
         ASSERT_NE(confirmation, nullptr);
         click(confirmation, IDOK);
     }
 
     // Clicks this button of the already-installed dialog.
     void answerAlreadyInstalled(int button) {
-        const HWND dialog = waitForWindow(kAlreadyInstalledCaption, kWindowMs);
+        const HWND dialog = awaitWindow(kAlreadyInstalledCaption, kWindowMs);
         ASSERT_NE(dialog, nullptr);
         click(dialog, button);
     }
 
     // The alert with this title and text; closes it.
     void expectAlert(const char* title, const char* text) {
-        const HWND alert = waitForWindow(title, kWindowMs);
+        const HWND alert = awaitWindow(title, kWindowMs);
         ASSERT_NE(alert, nullptr) << title;
         EXPECT_EQ(itemText(alert, IDC_TEXT), text);
         click(alert, IDOK);
@@ -221,7 +230,7 @@ protected:
         const HWND noResponse = waitForNoResponse();
         ASSERT_NE(noResponse, nullptr);
         click(noResponse, IDC_RETRY_OR_REMOVE);  // Proxies...
-        const HWND proxies = waitForWindow("Proxy Settings", kWindowMs);
+        const HWND proxies = awaitWindow("Proxy Settings", kWindowMs);
         ASSERT_NE(proxies, nullptr);
         fill(proxies);
         click(proxies, IDOK);
@@ -342,7 +351,7 @@ TEST_F(InstallerTest, AnEntryWhoseFolderOrProgramIsGoneCountsAsNoInstallation) {
     }
     fs::remove_all(installFolder);
     InstallerProcess installer;
-    ASSERT_NE(waitForWindow(kOptionsCaption, kWindowMs), nullptr);
+    ASSERT_NE(awaitWindow(kOptionsCaption, kWindowMs), nullptr);
 }
 
 TEST_F(InstallerTest, ServiceUnavailableAlertsThenOpensTheStatusPageWithTheUtcOffset) {
