@@ -60,7 +60,10 @@ std::vector<std::string> readLines(const std::string& path) {
     return lines;
 }
 
+InstallerProcess* InstallerProcess::latest_ = nullptr;
+
 InstallerProcess::InstallerProcess() {
+    latest_ = this;
     std::string command = std::string("\"") + TARNWICK_INSTALLER_PATH + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -69,10 +72,13 @@ InstallerProcess::InstallerProcess() {
                        &process)) {
         CloseHandle(process.hThread);
         process_ = process.hProcess;
+    } else {
+        startError_ = GetLastError();
     }
 }
 
 InstallerProcess::~InstallerProcess() {
+    if (latest_ == this) latest_ = nullptr;
     if (process_ == nullptr) return;
     if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) TerminateProcess(process_, 99);
     CloseHandle(process_);
@@ -82,6 +88,16 @@ bool InstallerProcess::waitForExit(int timeoutMs, DWORD& code) {
     if (process_ == nullptr || WaitForSingleObject(process_, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0)
         return false;
     return GetExitCodeProcess(process_, &code) != 0;
+}
+
+std::string InstallerProcess::latestState() {
+    const InstallerProcess* run = latest_;
+    if (run == nullptr) return "none held";
+    if (run->process_ == nullptr) return "not started (error " + std::to_string(run->startError_) + ")";
+    DWORD code = 0;
+    if (WaitForSingleObject(run->process_, 0) == WAIT_TIMEOUT) return "running";
+    GetExitCodeProcess(run->process_, &code);
+    return "ended with code " + std::to_string(code);
 }
 
 }  // namespace tarnwick::test

@@ -41,8 +41,14 @@ public:
     // True when the program ended in time; code is then its exit code.
     [[nodiscard]] bool waitForExit(int timeoutMs, DWORD& code);
 
+    // For failure messages: what became of the latest run still held,
+    // "not started (error N)", "running" or "ended with code N".
+    static std::string latestState();
+
 private:
     HANDLE process_ = nullptr;
+    DWORD startError_ = 0;
+    static InstallerProcess* latest_;
 };
 
 }  // namespace tarnwick::test

@@ -50,11 +50,12 @@ std::vector<std::string> offer(const std::string& name = kPackageName,
 }
 
 // A window that must come; when it does not, the failure says what the
-// screen showed instead.
+// screen showed instead and what became of the installer.
 HWND awaitWindow(const char* caption, int timeoutMs) {
     const HWND window = waitForWindow(caption, timeoutMs);
     if (window == nullptr)
-        ADD_FAILURE() << "no \"" << caption << "\" window; shown: " << visibleWindowCaptions();
+        ADD_FAILURE() << "no \"" << caption << "\" window; shown: " << visibleWindowCaptions()
+                      << "; the installer: " << InstallerProcess::latestState();
     return window;
 }
 
