@@ -1,11 +1,7 @@
 #include "installer/core/UpdateRun.h"
 
-#include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 #include "installer/core/ChallengeGenerator.h"
 #include "installer/core/Failure.h"
@@ -18,38 +14,11 @@ namespace tarnwick {
 
 namespace {
 
-// Closes a connection when a reply takes longer than its time allows, which
-// makes the receive blocked on it fail. Connection::close may be called from
-// another thread for exactly this.
-class ReplyDeadline {
-public:
-    ReplyDeadline(Connection& connection, std::uint32_t milliseconds)
-        : watcher_([this, &connection, milliseconds] {
-              std::unique_lock lock(mutex_);
-              if (!done_.wait_for(lock, std::chrono::milliseconds(milliseconds),
-                                  [this] { return finished_; }))
-                  connection.close();
-          }) {}
-    ReplyDeadline(const ReplyDeadline&) = delete;
-    ReplyDeadline& operator=(const ReplyDeadline&) = delete;
-    ~ReplyDeadline() {
-        {
-            std::lock_guard lock(mutex_);
-            finished_ = true;
-        }
-        done_.notify_one();
-        watcher_.join();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable done_;
-    bool finished_ = false;
-    std::thread watcher_;
-};
-
+// A whole reply must arrive within the run's reply time. The deadline bounds
+// the receives themselves, so a reply that is complete when it expires has
+// arrived, and nothing closes the connection under a later step.
 void receiveReply(Connection& connection, const UpdateRun& run, RendezvousMessage& message) {
-    ReplyDeadline deadline(connection, run.replyTimeoutMilliseconds);
+    ScopedDeadline deadline(connection, run.replyTimeoutMilliseconds);
     receiveMessage([&](void* bytes, std::uint32_t count) { connection.receiveExactly(bytes, count); },
                    message);
 }
@@ -125,6 +94,7 @@ std::string exchange(Connection& connection, const std::string& host, UpdateJob&
                 throw kQuietFailure;
             }
             job.setProgressSink(run.progress);
+            job.setIdleTimeout(run.idleTimeoutMilliseconds);
             job.download(url, packageVersion);
             job.install();
             run.outcome = kOutcomeInstalled;
@@ -147,11 +117,17 @@ void runUpdate(UpdateRun& run) noexcept {
         UpdateJob job;
         std::string host = run.rendezvousHost;
         // Each server, the first and every one a redirect names, gets a
-        // connection and a challenge of its own; redirects are not limited.
-        while (!host.empty()) {
+        // connection and a challenge of its own. Servers that send the run
+        // round in circles end it.
+        for (std::uint32_t redirects = 0; !host.empty(); ++redirects) {
+            if (redirects > kRedirectsPerRun) {
+                if (run.outcome == kOutcomeNone) run.outcome = kOutcomeFailed;
+                return;
+            }
             std::unique_ptr<TcpConnection> connection;
             try {
                 connection = std::make_unique<TcpConnection>();
+                connection->setIdleTimeout(run.idleTimeoutMilliseconds);
             } catch (...) {
                 run.outcome = kOutcomeNoConnection;
                 return;

@@ -7,8 +7,12 @@
 #include "installer/core/Outcome.h"
 #include "installer/core/ProgressSink.h"
 #include "installer/core/ServiceAddresses.h"
+#include "installer/net/Connection.h"
 
 namespace tarnwick {
+
+// Redirects a run follows; the next one ends it as a failure.
+inline constexpr std::uint32_t kRedirectsPerRun = 8;
 
 // One update run as the worker thread performs it: the rendezvous exchange,
 // then the download and installation of the package offered. The inputs are
@@ -19,10 +23,13 @@ struct UpdateRun {
     std::string rendezvousHost = hosts::kRendezvous;
     // Shown "Connected..." and the job's progress; not owned, may be null.
     ProgressSink* progress = nullptr;
-    // How long the server may keep the run waiting for each reply. A server
-    // that accepts and then stays silent would otherwise hold the run, and
-    // the user with it, for ever.
-    std::uint32_t replyTimeoutMilliseconds = 30000;
+    // How long the server may take over each whole reply. A server that
+    // accepts and then stays silent would otherwise hold the run, and the
+    // user with it, for ever.
+    std::uint32_t replyTimeoutMilliseconds = kDefaultIdleTimeout;
+    // How long any peer (a proxy, the web server) may keep the run waiting
+    // for its next byte, and a web server for its whole response head.
+    std::uint32_t idleTimeoutMilliseconds = kDefaultIdleTimeout;
 
     Outcome outcome = kOutcomeNone;
     // The installed client program; empty unless the outcome is installed

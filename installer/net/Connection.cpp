@@ -1,5 +1,6 @@
 #include "installer/net/Connection.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 
@@ -14,6 +15,20 @@ void Connection::receiveExactly(void* buffer, std::uint32_t length) {
         next += got;
         length -= got;
     }
+}
+
+void Connection::setDeadline(std::uint32_t milliseconds) {
+    deadlineSet_ = true;
+    deadlineStart_ = elapsedMilliseconds();
+    deadlineLength_ = milliseconds;
+}
+
+std::uint32_t Connection::receiveWait() const {
+    if (!deadlineSet_) return idleTimeout_;
+    // Differences of readings stay right across the counter's wrap.
+    const std::uint32_t spent = elapsedMilliseconds() - deadlineStart_;
+    const std::uint32_t left = spent < deadlineLength_ ? deadlineLength_ - spent : 0;
+    return std::min(idleTimeout_, left);
 }
 
 void Connection::sendString(const char* text) {

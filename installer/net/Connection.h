@@ -6,11 +6,18 @@
 
 namespace tarnwick {
 
+// The longest any peer may keep a receive waiting for its next byte.
+inline constexpr std::uint32_t kDefaultIdleTimeout = 30000;
+
 // One outgoing connection with blocking input and output. Every failure is
 // thrown as a plain FailureCode: -1 when the peer closed the connection or it
 // could not be made, -2 when it was closed under a pending call, -255 when a
-// line did not arrive in time, a positive socket error code otherwise. An
-// operation that returns has succeeded.
+// peer kept a receive waiting too long, a positive socket error code
+// otherwise. An operation that returns has succeeded.
+//
+// Every wait for bytes is bounded, so that no peer can hold its caller for
+// ever: each receive waits at most the idle timeout for its next byte, and
+// while a deadline is set, no longer than the deadline either.
 class Connection {
 public:
     Connection() = default;
@@ -35,6 +42,14 @@ public:
     // Connects directly; on failure the connection is closed and -1 thrown.
     virtual void connectTo(const char* host, std::uint16_t port) = 0;
 
+    // How long a receive may wait for the next byte; 30,000 ms unless set.
+    void setIdleTimeout(std::uint32_t milliseconds) { idleTimeout_ = milliseconds; }
+    // Bounds every receive, from now until clearDeadline, to the given time
+    // in all: a peer that sends a byte now and then cannot stretch an
+    // exchange that must be over by then.
+    void setDeadline(std::uint32_t milliseconds);
+    void clearDeadline() { deadlineSet_ = false; }
+
     void receiveExactly(void* buffer, std::uint32_t length);
     // Sends the text without its terminating NUL.
     void sendString(const char* text);
@@ -43,6 +58,32 @@ public:
     // the proxy handshake is -1; a refusal the user can act on is alerted
     // first.
     void open(const char* host, std::uint16_t port);
+
+protected:
+    // How long a receive that begins now may wait for a byte: the idle
+    // timeout, cut to what is left of the deadline (0 once it has passed).
+    std::uint32_t receiveWait() const;
+
+private:
+    std::uint32_t idleTimeout_ = kDefaultIdleTimeout;
+    bool deadlineSet_ = false;
+    std::uint32_t deadlineStart_ = 0;
+    std::uint32_t deadlineLength_ = 0;
+};
+
+// Sets a deadline on a connection for the life of a scope: the exchange that
+// the scope holds must be over within it.
+class ScopedDeadline {
+public:
+    ScopedDeadline(Connection& connection, std::uint32_t milliseconds) : connection_(connection) {
+        connection_.setDeadline(milliseconds);
+    }
+    ScopedDeadline(const ScopedDeadline&) = delete;
+    ScopedDeadline& operator=(const ScopedDeadline&) = delete;
+    ~ScopedDeadline() { connection_.clearDeadline(); }
+
+private:
+    Connection& connection_;
 };
 
 // Milliseconds since the first call in the process; correct across the wrap

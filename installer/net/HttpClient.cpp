@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "installer/net/HttpSyntax.h"
 #include "installer/net/ProtocolText.h"
 #include "installer/net/ProxySettings.h"
+#include "installer/net/TcpConnection.h"
 
 namespace tarnwick {
 
@@ -18,28 +20,31 @@ constexpr std::uint16_t kHttpPort = 80;
 // (sent without credentials) may be challenged again; this bounds that
 // alternation for one call of request().
 constexpr int kRequestsPerCall = 5;
+// Real servers send a dozen or two; a peer that sends header lines without
+// end is refused.
+constexpr int kHeaderLinesLimit = 100;
 
 bool isRedirect(int status) {
     return status == 301 || status == 302 || status == 303 || status == 307;
 }
 
-// The first byte position of a "Content-Range: bytes first-last/size" line,
-// or false when the line does not name one.
-bool rangeStart(const char* line, std::uint32_t& first) {
-    const char* value = line + std::strlen("Content-Range:");
-    while (*value == ' ' || *value == '\t') {
-        ++value;
-    }
-    if (!startsWithIgnoreCase(value, "bytes")) {
-        return false;
-    }
-    value += 5;
-    return std::sscanf(value, " %u", &first) == 1;
-}
-
 }  // namespace
 
-HttpClient::HttpClient() : connection_(std::make_unique<TcpConnection>()) {}
+HttpClient::HttpClient() : HttpClient([] { return std::make_unique<TcpConnection>(); }) {}
+
+HttpClient::HttpClient(ConnectionFactory makeConnection) : makeConnection_(std::move(makeConnection)) {
+    startConnection();
+}
+
+void HttpClient::startConnection() {
+    connection_ = makeConnection_();
+    connection_->setIdleTimeout(idleTimeout_);
+}
+
+void HttpClient::setIdleTimeout(std::uint32_t milliseconds) {
+    idleTimeout_ = milliseconds;
+    if (connection_) connection_->setIdleTimeout(milliseconds);
+}
 
 HttpClient::~HttpClient() {
     finish();
@@ -85,7 +90,7 @@ FailureCode HttpClient::requestWithin(bool allowRedirect, int& requestsLeft) {
         // Every request runs on a connection of its own.
         if (connectionUsed_) {
             connection_.reset();
-            connection_ = std::make_unique<TcpConnection>();
+            startConnection();
         }
         connectionUsed_ = true;
         return exchange(allowRedirect, requestsLeft);
@@ -131,47 +136,62 @@ FailureCode HttpClient::exchange(bool allowRedirect, int& requestsLeft) {
     connection_->sendString(text.c_str());
 
     char line[kLineCapacity];
-    connection_->readLine(line, sizeof line);
-    const char* space = std::strchr(line, ' ');
-    int status = 0;
-    if (space == nullptr || std::sscanf(space, "%d", &status) != 1) {
-        throw kGeneralFailure;
-    }
     bool authenticationRequired = false;
     bool redirect = false;
-    if (viaProxy && !carriesCredentials && status == 407) {
-        authenticationRequired = true;
-    } else if (isRedirect(status)) {
-        if (!allowRedirect) {
-            throw kGeneralFailure;
-        }
-        redirect = true;
-    } else if (status < 200 || status > 299) {
-        throw static_cast<FailureCode>(-status);
-    }
-
     bool locationFound = false;
     std::uint32_t firstByte = 0;
     bool firstByteKnown = false;
-    for (;;) {
+    bool lengthSeen = false;
+    {
+        // The whole head, not each line of it: a server that drips header
+        // lines would otherwise keep the client for ever.
+        ScopedDeadline headDeadline(*connection_, idleTimeout_);
         connection_->readLine(line, sizeof line);
-        if (startsWithIgnoreCase(line, "Content-Range:")) {
-            rangeSeen_ = true;
-            firstByteKnown = rangeStart(line, firstByte);
-        } else if (startsWithIgnoreCase(line, "Transfer-Encoding:")) {
-            chunked_ = true;
-        } else if (startsWithIgnoreCase(line, "Content-Length: ")) {
-            (void)std::sscanf(line + 16, "%u", &contentEnd_);
-        } else if (redirect && startsWithIgnoreCase(line, "Location: http://")) {
-            setUrl(line + 17);
-            // A location longer than the line arrives in pieces; its first
-            // piece alone would name some other resource.
-            urlUsable_ = urlUsable_ && std::strchr(line, '\n') != nullptr;
-            locationFound = true;
-        } else if (startsWithIgnoreCase(line, "Proxy-Authenticate: Basic")) {
-            proxyChallenge_ = true;
-        } else if (std::strcmp(line, "\r\n") == 0) {
-            break;
+        int status = 0;
+        if (!parseStatusCode(line, status)) {
+            throw kGeneralFailure;
+        }
+        if (viaProxy && !carriesCredentials && status == 407) {
+            authenticationRequired = true;
+        } else if (isRedirect(status)) {
+            if (!allowRedirect) {
+                throw kGeneralFailure;
+            }
+            redirect = true;
+        } else if (status < 200 || status > 299) {
+            throw static_cast<FailureCode>(-status);
+        }
+
+        for (int headerLines = 0;; ++headerLines) {
+            connection_->readLine(line, sizeof line);
+            if (std::strcmp(line, "\r\n") == 0) {
+                break;
+            }
+            if (headerLines == kHeaderLinesLimit) {
+                throw kGeneralFailure;
+            }
+            if (startsWithIgnoreCase(line, "Content-Range:")) {
+                rangeSeen_ = true;
+                firstByteKnown = parseRangeStart(line + 14, firstByte);
+            } else if (startsWithIgnoreCase(line, "Transfer-Encoding:")) {
+                chunked_ = true;
+            } else if (startsWithIgnoreCase(line, "Content-Length: ")) {
+                // Two lengths that disagree leave the body's end unknown.
+                std::uint32_t length = 0;
+                if (!parseDecimalLength(line + 16, length) || (lengthSeen && length != contentEnd_)) {
+                    throw kGeneralFailure;
+                }
+                contentEnd_ = length;
+                lengthSeen = true;
+            } else if (redirect && startsWithIgnoreCase(line, "Location: http://")) {
+                setUrl(line + 17);
+                // A location longer than the line arrives in pieces; its first
+                // piece alone would name some other resource.
+                urlUsable_ = urlUsable_ && std::strchr(line, '\n') != nullptr;
+                locationFound = true;
+            } else if (startsWithIgnoreCase(line, "Proxy-Authenticate: Basic")) {
+                proxyChallenge_ = true;
+            }
         }
     }
 
@@ -200,17 +220,35 @@ FailureCode HttpClient::exchange(bool allowRedirect, int& requestsLeft) {
         position_ = resumeOffset_;
     }
     if (chunked_) {
+        ScopedDeadline lineDeadline(*connection_, idleTimeout_);
         connection_->readLine(line, sizeof line);
-        if (std::sscanf(line, "%x", &chunkRemaining_) != 1 || chunkRemaining_ == 0) {
+        if (!parseChunkSizeLine(line, chunkRemaining_) || chunkRemaining_ == 0) {
             throw kGeneralFailure;
         }
     } else {
-        if (contentEnd_ == 0) {
+        // A body whose end would lie past what 32 bits can count cannot be
+        // held, and a wrapped end would cut it short.
+        if (contentEnd_ == 0 || contentEnd_ > UINT32_MAX - position_) {
             throw kGeneralFailure;
         }
         contentEnd_ += position_;
     }
     return 0;
+}
+
+void HttpClient::readNextChunkSize() {
+    ScopedDeadline lineDeadline(*connection_, idleTimeout_);
+    char line[kLineCapacity];
+    // Anything but a line end here means the chunk held more data than its
+    // size said: the framing is lost.
+    connection_->readLine(line, sizeof line);
+    if (!isLineEnd(line)) {
+        throw kGeneralFailure;
+    }
+    connection_->readLine(line, sizeof line);
+    if (!parseChunkSizeLine(line, chunkRemaining_)) {
+        throw kGeneralFailure;
+    }
 }
 
 std::int32_t HttpClient::read(void* data, std::uint32_t capacity) {
@@ -222,13 +260,7 @@ std::int32_t HttpClient::read(void* data, std::uint32_t capacity) {
     }
     try {
         if (chunked_ && chunkRemaining_ == 0) {
-            // The line end behind the last chunk's data, then the next size.
-            char line[kLineCapacity];
-            connection_->readLine(line, sizeof line);
-            connection_->readLine(line, sizeof line);
-            if (std::sscanf(line, "%x", &chunkRemaining_) != 1) {
-                throw kGeneralFailure;
-            }
+            readNextChunkSize();
             if (chunkRemaining_ == 0) {
                 finish();
                 return -1;

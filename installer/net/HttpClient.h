@@ -1,11 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "installer/core/Failure.h"
-#include "installer/net/TcpConnection.h"
+#include "installer/net/Connection.h"
 
 namespace tarnwick {
 
@@ -16,14 +17,23 @@ namespace tarnwick {
 // follows one redirect, and hands out a length-delimited or chunked body
 // piece by piece. Failures are returned, not thrown: 0 for success, else a
 // FailureCode, or minus the HTTP status of a refused request.
+//
+// No server can hold the client for ever: each wait for a byte ends after the
+// idle timeout, and the whole response head, like each chunk-size line, must
+// arrive within that time as well (-255).
 class HttpClient {
 public:
+    // Makes the connection for each request: a TCP connection unless a
+    // caller that tests the client's reading gives one of its own.
+    using ConnectionFactory = std::function<std::unique_ptr<Connection>()>;
+
     // The longest host and path a URL may have; longer ones are refused.
     static constexpr std::uint32_t kHostLimit = 511;
     static constexpr std::uint32_t kPathLimit = 1023;
 
     // Throws -3 when no socket can be had.
     HttpClient();
+    explicit HttpClient(ConnectionFactory makeConnection);
     HttpClient(const HttpClient&) = delete;
     HttpClient& operator=(const HttpClient&) = delete;
     virtual ~HttpClient();
@@ -34,6 +44,9 @@ public:
     void setUrl(const char* url);
     void setResumeOffset(std::uint32_t offset) { resumeOffset_ = offset; }
     void setBuffer(void* data, std::uint32_t size);
+    // The idle timeout of every connection, and the time the response head
+    // may take in all; 30,000 ms unless set.
+    void setIdleTimeout(std::uint32_t milliseconds);
 
     // Sends the request and reads the response head; 0 when the body is
     // ready to be read. The caller passes true to allow one redirect.
@@ -60,6 +73,10 @@ private:
     // challenge with further requests while requestsLeft allows.
     FailureCode requestWithin(bool allowRedirect, int& requestsLeft);
     FailureCode exchange(bool allowRedirect, int& requestsLeft);
+    // The next chunk's size, from the line end behind the last chunk's data
+    // and the size line that follows.
+    void readNextChunkSize();
+    void startConnection();
 
     bool active_ = false;
     bool proxyChallenge_ = false;
@@ -75,7 +92,9 @@ private:
     std::uint32_t contentEnd_ = 0;
     std::uint32_t chunkRemaining_ = 0;
     std::uint32_t position_ = 0;
-    std::unique_ptr<TcpConnection> connection_;
+    ConnectionFactory makeConnection_;
+    std::uint32_t idleTimeout_ = kDefaultIdleTimeout;
+    std::unique_ptr<Connection> connection_;
     bool connectionUsed_ = false;
 };
 

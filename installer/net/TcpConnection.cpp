@@ -1,5 +1,7 @@
 #include "installer/net/TcpConnection.h"
 
+#include <algorithm>
+
 #include "installer/core/Failure.h"
 
 namespace tarnwick {
@@ -44,6 +46,15 @@ std::uint32_t TcpConnection::receiveSome(void* buffer, std::uint32_t capacity) {
     if (capacity == 0) {
         return 0;
     }
+    return receiveWithin(buffer, capacity, receiveWait());
+}
+
+std::uint32_t TcpConnection::receiveWithin(void* buffer, std::uint32_t capacity, std::uint32_t milliseconds) {
+    // A failed wait goes on to the receive, which reports a broken or
+    // closed socket itself.
+    if (platform::waitReadable(socket_, milliseconds) == 0) {
+        throw kLineTimeout;
+    }
     const std::int32_t got = platform::receiveSome(socket_, buffer, capacity);
     if (got < 0) {
         throwSocketFailure();
@@ -68,11 +79,8 @@ void TcpConnection::readLine(char* buffer, std::uint32_t size) {
         if (elapsed >= kLineBudgetMilliseconds) {
             throw kLineTimeout;
         }
-        if (platform::waitReadable(socket_, kLineBudgetMilliseconds - elapsed) == 0) {
-            throw kLineTimeout;
-        }
         char byte;
-        receiveSome(&byte, 1);
+        receiveWithin(&byte, 1, std::min(kLineBudgetMilliseconds - elapsed, receiveWait()));
         buffer[stored++] = byte;
         --room;
         if (byte == '\n') {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "installer/core/ProgressSink.h"
+#include "installer/net/Connection.h"
 #include "installer/platform/LargeBlock.h"
 
 namespace tarnwick {
@@ -30,6 +31,9 @@ public:
 
     // The sink is not owned; null reports nothing.
     void setProgressSink(ProgressSink* sink) { sink_ = sink; }
+    // How long the web server or a proxy may keep the download waiting for
+    // its next byte, and the server for its response head.
+    void setIdleTimeout(std::uint32_t milliseconds) { idleTimeout_ = milliseconds; }
 
     // Fetches the package that url names, resuming from the download record
     // when one for packageVersion exists. The whole body ends up in memory.
@@ -100,6 +104,7 @@ private:
     void setLaunchPath(const std::string& path);
 
     ProgressSink* sink_ = nullptr;
+    std::uint32_t idleTimeout_ = kDefaultIdleTimeout;
     std::uint32_t flags_ = 0;
     std::uint32_t packageVersion_ = 0;
     std::uint32_t unpackedSize_ = 0;

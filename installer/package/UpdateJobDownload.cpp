@@ -39,6 +39,7 @@ void UpdateJob::fetch(const char* url, std::uint32_t packageVersion) {
     std::uint32_t held = loadRecord();
 
     HttpClient client;
+    client.setIdleTimeout(idleTimeout_);
     client.setUrl(url);
     // Ask only for the bytes not yet held.
     if (packedSize_ != 0) client.setResumeOffset(held + kPackageHeaderLength);

@@ -1,10 +1,13 @@
 // tarnwick-update: one update run without a window, as the installer's
 // worker performs it, reporting to the console.
 //
-//   tarnwick-update [--host ADDRESS] [--reply-timeout MS] [--launch]
+//   tarnwick-update [--host ADDRESS] [--reply-timeout MS] [--idle-timeout MS] [--launch]
 //
 // Prints the status lines and progress, then the outcome and what the
-// Windows program would show. With --launch an installed client is started.
+// Windows program would show. --reply-timeout bounds each rendezvous reply;
+// --idle-timeout bounds each wait for a byte from a proxy or the web server,
+// and the web server's whole response head (both 30000 by default). With
+// --launch an installed client is started.
 
 #include <chrono>
 #include <cstdio>
@@ -77,10 +80,14 @@ int main(int argc, char** argv) {
             run.rendezvousHost = argv[++i];
         } else if (std::strcmp(argv[i], "--reply-timeout") == 0 && i + 1 < argc) {
             run.replyTimeoutMilliseconds = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+        } else if (std::strcmp(argv[i], "--idle-timeout") == 0 && i + 1 < argc) {
+            run.idleTimeoutMilliseconds = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
         } else if (std::strcmp(argv[i], "--launch") == 0) {
             launch = true;
         } else {
-            std::fprintf(stderr, "usage: tarnwick-update [--host ADDRESS] [--reply-timeout MS] [--launch]\n");
+            std::fprintf(stderr,
+                         "usage: tarnwick-update [--host ADDRESS] [--reply-timeout MS] [--idle-timeout MS] "
+                         "[--launch]\n");
             return 2;
         }
     }

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "installer/platform/FileSystem.h"
@@ -113,11 +114,12 @@ protected:
     static fs::path recordPath() { return prefsFolder() / "TarnwickArchive"; }
     static fs::path installFolder() { return fs::path(platform::userDataFolder()) / "Tarnwick" / "Tarnwick"; }
 
-    UpdateRun runAgainst(int host) {
+    UpdateRun runAgainst(int host, std::uint32_t idleTimeout = kDefaultIdleTimeout) {
         UpdateRun run;
         run.rendezvousHost = peer(host);
         run.progress = &progress_;
         run.replyTimeoutMilliseconds = 2000;
+        run.idleTimeoutMilliseconds = idleTimeout;
         runUpdate(run);
         return run;
     }
@@ -213,6 +215,55 @@ TEST_F(UpdateRunTest, SilentOrAbsentServersFailWithinBoundedTime) {
     EXPECT_EQ(runAgainst(28).outcome, kOutcomeFailed);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_EQ(runAgainst(99).outcome, kOutcomeFailed) << "nothing listens there";
+}
+
+TEST_F(UpdateRunTest, ServersSendingTheRunRoundInCirclesEndIt) {
+    EXPECT_EQ(runAgainst(35).outcome, kOutcomeFailed);
+    // The server logs an exchange once the installer has hung up.
+    const auto hellos = [] {
+        std::ifstream log(kPeers / "rendezvous" / "log");
+        int count = 0;
+        for (std::string line; std::getline(log, line);)
+            count += line.rfind(peer(35) + " ", 0) == 0;
+        return count;
+    };
+    const int expected = 1 + static_cast<int>(kRedirectsPerRun);
+    for (int wait = 0; wait < 40 && hellos() < expected; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(hellos(), expected);
+}
+
+// A web server that stops in the middle of the body, and one that drips its
+// head in line by line: each run ends within the idle timeout, keeping what
+// arrived, and the next run resumes and installs.
+TEST_F(UpdateRunTest, StallingWebServersEndTheRunAndTheNextResumes) {
+    const Bytes& resource = package().resource;
+    const std::size_t size = resource.size();
+    const std::size_t cut = size / 3;
+    std::string drippingHead = "head\nsend HTTP/1.1 206 Partial Content\\r\\n";
+    for (int i = 0; i < 40; ++i)
+        drippingHead += "\nsleep 100\nsend X-Drip: " + std::to_string(i) + "\\r\\n";
+
+    const auto timedRun = [&](std::uint32_t idleTimeout) {
+        const auto start = std::chrono::steady_clock::now();
+        const Outcome outcome = runAgainst(31, idleTimeout).outcome;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(idleTimeout + 2000));
+        return outcome;
+    };
+    playWeb({"head\n" + test::okHeadStep(size) + "\n" + test::bytesStep(resource, 0, cut) + "\nsleep 10000"});
+    EXPECT_EQ(timedRun(1000), kOutcomeFailed) << "a stalled body";
+    EXPECT_EQ(readAll(recordPath()), Bytes(resource.begin(), resource.begin() + cut));
+
+    playWeb({drippingHead});
+    EXPECT_EQ(timedRun(1000), kOutcomeFailed) << "a dripping head";
+    EXPECT_EQ(readAll(recordPath()), Bytes(resource.begin(), resource.begin() + cut))
+        << "kept for the next run";
+
+    playWeb({"head\n" + test::partialHeadStep(cut, size) + "\n" + test::bytesStep(resource, cut, size)});
+    EXPECT_EQ(runAgainst(31).outcome, kOutcomeInstalled);
+    EXPECT_NE(webRequest().find("Range: bytes=" + std::to_string(cut) + "-\r\n"), std::string::npos);
+    expectInstalledTree();
+    EXPECT_TRUE(notices_.alerts().empty());
 }
 
 TEST_F(UpdateRunTest, DownloadsThatLearnNoHeaderAreAlerted) {

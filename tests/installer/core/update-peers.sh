@@ -53,6 +53,7 @@ write_scenarios() {
 --address $net.32 --offer http://$net.1/e2e.bin --version 70000
 --address $net.33 --offer http://$net.1/missing.bin --version 7
 --address $net.34 --final-reply 84
+--address $net.35 --redirect $net.35
 SCENARIOS
     echo "$long" >"$dir/rendezvous/long-url"
 }

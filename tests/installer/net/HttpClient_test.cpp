@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,13 @@ namespace {
 
 using test::kScripted;
 using test::kWebServer;
+
+std::string repeated(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
 
 class HttpClientTest : public ::testing::Test {
 protected:
@@ -262,10 +270,82 @@ TEST_F(HttpClientTest, MalformedResponses) {
         {"send HTTP/1.1 304 Not Modified\\r\\n\\r\\n", -304},
         {"send HTTP/1.1 500 Oops\\r\\n", -500},
         {"send HTTP/1.1 200 OK\\r\\nContent-Le", kConnectionFailure},
+        // Numbers that do not read cleanly, or that 32 bits cannot hold.
+        {"send HTTP/1.1 0 OK\\r\\nContent-Length: 2\\r\\n\\r\\nok", kGeneralFailure},
+        {"send HTTP/1.1 -404 Gone\\r\\n\\r\\n", kGeneralFailure},
+        {"send HTTP/1.1 99999999999 Big\\r\\n\\r\\n", kGeneralFailure},
+        {"send HTTP/1.1 200 OK\\r\\nContent-Length: +2\\r\\n\\r\\nok", kGeneralFailure},
+        {"send HTTP/1.1 200 OK\\r\\nContent-Length: 1 2\\r\\n\\r\\nok", kGeneralFailure},
+        {"send HTTP/1.1 200 OK\\r\\nContent-Length: 4294967296\\r\\n\\r\\nok", kGeneralFailure},
+        {"send HTTP/1.1 200 OK\\r\\nContent-Length: 2\\r\\nContent-Length: 3\\r\\n\\r\\nok", kGeneralFailure},
+        {"send HTTP/1.1 200 OK\\r\\nTransfer-Encoding: chunked\\r\\n\\r\\n100000000\\r\\n", kGeneralFailure},
+        {"send HTTP/1.1 200 OK\\r\\nTransfer-Encoding: chunked\\r\\n\\r\\n1" + std::string(1100, ' ') +
+             "\\r\\nx",
+         kGeneralFailure},
+        {"send HTTP/1.1 200 OK\\r\\n" + repeated("X-Line: 1\\r\\n", 101) + "Content-Length: 2\\r\\n\\r\\nok",
+         kGeneralFailure},
     };
     for (const auto& [response, code] : cases) {
-        EXPECT_EQ(requestScripted({"head\n" + response}), code) << response;
+        EXPECT_EQ(requestScripted({"head\n" + response}), code) << response.substr(0, 200);
     }
+    const std::string hundredLines = "head\nsend HTTP/1.1 200 OK\\r\\n" + repeated("X-Line: 1\\r\\n", 99) +
+                                     "Content-Length: 2\\r\\n\\r\\nok";
+    ASSERT_EQ(requestScripted({hundredLines}), 0);
+    EXPECT_EQ(body(), "ok");
+}
+
+TEST_F(HttpClientTest, BodiesMustKeepTheirFraming) {
+    // A resumed body whose end 32 bits cannot count.
+    client_.setResumeOffset(0xFFFFFF00u);
+    EXPECT_EQ(
+        requestScripted({"head\nsend HTTP/1.1 206 Partial\\r\\nContent-Range: bytes 4294967040-4294967551/"
+                         "4294967552\\r\\nContent-Length: 512\\r\\n\\r\\n"}),
+        kGeneralFailure);
+    client_.setResumeOffset(0);
+    // A chunk holding more data than its size says.
+    ASSERT_EQ(requestScripted({"head\nsend HTTP/1.1 200 OK\\r\\nTransfer-Encoding: chunked\\r\\n\\r\\n"
+                               "3\\r\\nabcdef\\r\\n0\\r\\n\\r\\n"}),
+              0);
+    EXPECT_EQ(body(), "abc");
+    EXPECT_EQ(lastRead_, kGeneralFailure);
+}
+
+// Peers that keep the client waiting: each wait for a byte, the whole head
+// and each chunk-size line end after the idle timeout.
+TEST_F(HttpClientTest, StallingPeersEndWithinTheIdleTimeout) {
+    client_.setIdleTimeout(500);
+    const std::string okHead = "head\nsend HTTP/1.1 200 OK\\r\\nContent-Length: 10\\r\\n\\r\\n\n";
+    const std::string chunkedHead =
+        "head\nsend HTTP/1.1 200 OK\\r\\nTransfer-Encoding: chunked\\r\\n\\r\\n\n";
+    std::string drippingHead = "head\nsend HTTP/1.1 200 OK\\r\\n";
+    for (int i = 0; i < 20; ++i)
+        drippingHead += "\nsleep 150\nsend X-Drip: " + std::to_string(i) + "\\r\\n";
+
+    const auto timed = [](auto&& action) {
+        const auto start = std::chrono::steady_clock::now();
+        action();
+        return std::chrono::steady_clock::now() - start;
+    };
+    EXPECT_LT(timed([&] { EXPECT_EQ(requestScripted({"head\nsleep 5000"}), kLineTimeout); }),
+              std::chrono::milliseconds(1500))
+        << "a silent server";
+    EXPECT_LT(timed([&] { EXPECT_EQ(requestScripted({drippingHead}), kLineTimeout); }),
+              std::chrono::milliseconds(1500))
+        << "a head that drips in line by line";
+    EXPECT_LT(timed([&] {
+                  ASSERT_EQ(requestScripted({okHead + "send abc\nsleep 5000"}), 0);
+                  EXPECT_EQ(body(), "abc");
+                  EXPECT_EQ(lastRead_, kLineTimeout);
+              }),
+              std::chrono::milliseconds(1500))
+        << "a body that stops";
+    EXPECT_LT(timed([&] {
+                  ASSERT_EQ(requestScripted({chunkedHead + "send 3\\r\\nabc\\r\\n\nsleep 5000"}), 0);
+                  EXPECT_EQ(body(), "abc");
+                  EXPECT_EQ(lastRead_, kLineTimeout);
+              }),
+              std::chrono::milliseconds(1500))
+        << "a chunk-size line that never comes";
 }
 
 TEST_F(HttpClientTest, AResumedBodyMustStartWhereItWasAskedTo) {

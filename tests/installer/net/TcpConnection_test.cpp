@@ -101,6 +101,23 @@ TEST_F(TcpConnectionTest, ALineThatTricklesInTimesOutAfterThirtySeconds) {
     EXPECT_LT(waited, std::chrono::seconds(35));
 }
 
+// Bytes that come now and then: the idle timeout bounds each wait, a
+// deadline the whole exchange until it is cleared.
+TEST_F(TcpConnectionTest, IdleTimeoutAndDeadlineBoundEveryReceive) {
+    connectPlaying("send a\nsleep 300\nsend b\nsleep 300\nsend c\nsleep 300\nsend d\nsleep 2000\nsend e");
+    connection_.setIdleTimeout(1000);
+    char bytes[2];
+    {
+        ScopedDeadline deadline(connection_, 500);
+        EXPECT_EQ(thrownCode([&] { connection_.receiveExactly(bytes, 2); }), std::nullopt) << "a, b in time";
+        EXPECT_EQ(thrownCode([&] { connection_.receiveExactly(bytes, 2); }), kLineTimeout);
+    }
+    EXPECT_EQ(thrownCode([&] { connection_.receiveExactly(bytes, 2); }), std::nullopt) << "cleared: c, d";
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(thrownCode([&] { connection_.receiveSome(bytes, 1); }), kLineTimeout) << "e comes too late";
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1800));
+}
+
 TEST(TcpConnectionConnect, RefusedConnectClosesTheConnection) {
     TcpConnection connection;
     EXPECT_EQ(thrownCode([&] { connection.connectTo(test::kNobody.c_str(), 80); }), kConnectionFailure);
