@@ -10,6 +10,8 @@
 #                      It connects onwards from its own ADDRESS, so a web server can tell
 #                      the requests it relayed.
 #   peers.sh scripted  ADDRESS DIR PORT...         the scripted peer (scripted-peer.py)
+#   peers.sh fault-proxy ADDRESS DIR UPSTREAM      on port 80, relays to UPSTREAM:80 and breaks
+#                      the responses as DIR/fault says (fault-proxy.py)
 #   peers.sh rendezvous DIR PROGRAM OPTION...      the reference rendezvous server PROGRAM with
 #                      these options (tarnwick-rendezvous's), its log in DIR/log
 #   peers.sh rendezvous-program DIR                builds the server natively in DIR when its
@@ -159,6 +161,15 @@ start_scripted() {
     for port in "$@"; do wait_for_port "$address" "$port" "$(cat "$dir/pid")"; done
 }
 
+start_fault_proxy() {
+    local address=$1 dir=$2 upstream=$3
+    mkdir -p "$dir"
+    dir=$(cd "$dir" && pwd)
+    require_free "$address" 80
+    launch "$dir" fault-proxy python3 -u "$here/fault-proxy.py" "$address" 80 "$upstream" 80 "$dir"
+    wait_for_port "$address" 80 "$(cat "$dir/pid")"
+}
+
 start_rendezvous() {
     local dir=$1 program=$2
     shift 2
@@ -232,9 +243,10 @@ case $command in
     tinyproxy) start_tinyproxy "$@" ;;
     dante) start_dante "$@" ;;
     scripted) start_scripted "$@" ;;
+    fault-proxy) start_fault_proxy "$@" ;;
     rendezvous) start_rendezvous "$@" ;;
     rendezvous-program) build_rendezvous "$@" ;;
     stop) stop_peer "$@" ;;
     account) add_account "$@" ;;
-    *) sed -n '2,22p' "$0" >&2; exit 2 ;;
+    *) sed -n '2,24p' "$0" >&2; exit 2 ;;
 esac
