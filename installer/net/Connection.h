@@ -55,8 +55,8 @@ public:
     void sendString(const char* text);
     // Connects directly or through the configured SOCKS proxy, and returns
     // when the connection is a byte stream to host and port. Every failure of
-    // the proxy handshake is -1; a refusal the user can act on is alerted
-    // first.
+    // the proxy handshake is -1, but a proxy that keeps it waiting too long
+    // (-255); a refusal the user can act on is alerted first.
     void open(const char* host, std::uint16_t port);
 
 protected:

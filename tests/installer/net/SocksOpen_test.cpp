@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -191,6 +192,14 @@ TEST_F(SocksOpenTest, AProxyThatHangsUpMidHandshake) {
     peer_.play({"recv 4\nhex 05 00\nrecv 10\nhex 05 00 00 01 7f"});
     EXPECT_EQ(thrownCode([&] { again.open("10.1.2.3", 8080); }), kConnectionFailure);
     EXPECT_TRUE(notices_.alerts().empty());
+}
+
+TEST_F(SocksOpenTest, AProxyThatFallsSilentMidHandshake) {
+    useSocks(5, test::kScripted);
+    connection_.setIdleTimeout(300);
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(openThroughScripted("recv 4\nhex 05 00\nrecv 10\nhex 05 00\nsleep 3000"), kLineTimeout);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1500));
 }
 
 TEST_F(SocksOpenTest, AnUnresolvableDestinationNeverReachesTheProxy) {
