@@ -72,7 +72,7 @@ def choose_fault(response_length, record_exists):
     """One fault line for the proxy and the extra time it may take by design."""
     # The server behaves on about a third of the runs, so that what each fault
     # left behind is resumed from as well.
-    kinds = ["cut", "reset", "stall", "drip", "garbage"] + (["swap"] if record_exists else [])
+    kinds = ["cut", "reset", "stall", "drip", "garbage"] + (["swap"] * 3 if record_exists else [])
     kind = "pass" if random.random() < 0.35 else random.choice(kinds)
     # Heads are where parsers live: a third of the offsets fall in them.
     offset = random.randrange(0, 400) if random.random() < 0.33 else random.randrange(0, response_length)
