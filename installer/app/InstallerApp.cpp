@@ -4,6 +4,7 @@
 #include <ole2.h>
 #include <shlwapi.h>
 
+#include <cstdio>
 #include <ctime>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "installer/core/UserNotice.h"
 #include "installer/package/LaunchProgram.h"
 #include "installer/ui/AlreadyInstalledDialog.h"
+#include "installer/ui/FrameWndEx.h"
 #include "installer/ui/InstallOptionsDialog.h"
 #include "installer/ui/NoResponseDialog.h"
 #include "installer/ui/UserNoticeHandlers.h"
@@ -24,7 +26,31 @@ constexpr DWORD kFirstSupportedMajorVersion = 5;  // Windows 2000
 
 }  // namespace
 
-InstallerApp::InstallerApp() : ui::CCmdTarget(nullptr), userInterfaceThread_(GetCurrentThreadId()) {}
+// A message-only window. A message posted to the thread itself is lost when
+// any loop but the application's own takes it, such as the system's while
+// the user moves or sizes the progress window, or a dialog's: those loops
+// dispatch window messages only.
+class InstallerApp::MainFrame final : public ui::CFrameWndEx {
+public:
+    explicit MainFrame(InstallerApp& app) : CFrameWndEx(&app), app_(app) {
+        setDeleteOnDestroy(false);
+        // The caller learns from handle() whether the window exists.
+        [[maybe_unused]] const bool created =
+            Create(ui::registerWindowClass(0, nullptr, nullptr, nullptr), "", 0, RECT{}, HWND_MESSAGE);
+    }
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message != kUpdateFinishedMessage) return CFrameWndEx::WindowProc(message, wParam, lParam);
+        app_.onUpdateFinished();
+        return 0;
+    }
+
+private:
+    InstallerApp& app_;
+};
+
+InstallerApp::InstallerApp() : ui::CCmdTarget(nullptr) {}
 
 InstallerApp::~InstallerApp() {
     endWorker();
@@ -47,9 +73,13 @@ void InstallerApp::runTopLevelFlow() {
     if (!checkWindowsVersion()) return;
     if (handleExistingInstallation()) return;
     if (!runInstallOptionsDialog()) return;
+    mainWindow_ = std::make_unique<MainFrame>(*this);
+    if (mainWindow_->handle() == nullptr) {
+        // No run could ever report its end, so none is started.
+        std::fputs("Tarnwick: no window to receive the end of a run\n", stderr);
+        return;
+    }
     startUpdate();
-    mainWindow_ = std::make_unique<ui::CFrameWndEx>(this);
-    mainWindow_->setDeleteOnDestroy(false);
 }
 
 bool InstallerApp::checkWindowsVersion() {
@@ -115,7 +145,7 @@ void InstallerApp::startUpdate() {
         // No worker means no run: end it as a run that failed to connect,
         // so that the user may try again.
         run.outcome = kOutcomeNoConnection;
-        PostThreadMessageA(userInterfaceThread_, kUpdateFinishedMessage, 0, 0);
+        postUpdateFinished();
     } else {
         ResumeThread(workerThread);
     }
@@ -125,8 +155,12 @@ void InstallerApp::startUpdate() {
 DWORD WINAPI InstallerApp::workerMain(void* application) {
     auto& app = *static_cast<InstallerApp*>(application);
     runUpdate(app.run);
-    PostThreadMessageA(app.userInterfaceThread_, kUpdateFinishedMessage, 0, 0);
+    app.postUpdateFinished();
     return 0;
+}
+
+void InstallerApp::postUpdateFinished() const {
+    PostMessageA(mainWindow_->handle(), kUpdateFinishedMessage, 0, 0);
 }
 
 void InstallerApp::endWorker() {
@@ -137,12 +171,11 @@ void InstallerApp::endWorker() {
     workerThread = nullptr;
 }
 
-void InstallerApp::onThreadMessage(const MSG& message) {
-    if (message.message == kUpdateFinishedMessage) onUpdateFinished();
-}
-
 void InstallerApp::onUpdateFinished() {
     endWorker();
+    // This may run inside the system's loop that moves or sizes this very
+    // window; that loop later returns through the window's handlers after
+    // the object is gone, and they touch nothing of it on the way out.
     progressWindow.reset();
 
     const OutcomeEnding ending = endingForOutcome(run.outcome, run.launchPath.c_str());
@@ -163,7 +196,7 @@ void InstallerApp::onUpdateFinished() {
         case OutcomeEnding::Action::kNothing:
             break;
     }
-    PostQuitMessage(0);
+    quit(0);
 }
 
 bool InstallerApp::handle(UINT id, int code, void* extra) {

@@ -6,14 +6,15 @@
 
 #include "installer/core/UpdateRun.h"
 #include "installer/package/Registration.h"
-#include "installer/ui/FrameWndEx.h"
 #include "installer/ui/ProgressWindow.h"
 #include "installer/ui/framework/Application.h"
 
 namespace tarnwick {
 
-// The thread message with which a worker tells the user-interface thread
-// that its update run has ended; both parameters are 0.
+// The message with which a worker tells the user-interface thread that its
+// update run has ended; both parameters are 0. It goes to a window of that
+// thread, never to the thread itself, so that every message loop running
+// there dispatches it.
 inline constexpr UINT kUpdateFinishedMessage = 12345;
 
 // The standard "clear" command, whose menu text the application supplies.
@@ -56,18 +57,20 @@ public:
     UpdateRun run;
 
 protected:
-    void onThreadMessage(const MSG& message) override;
     bool handle(UINT id, int code, void* extra) override;
 
 private:
+    class MainFrame;
+
     static DWORD WINAPI workerMain(void* application);
     void runTopLevelFlow();
+    void postUpdateFinished() const;
     void endWorker();
 
-    DWORD userInterfaceThread_;
-    // Never created on the screen; it keeps the message loop running and
-    // routes the frame's commands to the application.
-    std::unique_ptr<ui::CFrameWndEx> mainWindow_;
+    // Never shown; it exists before the first run starts and until the
+    // program ends, receives kUpdateFinishedMessage and routes the frame's
+    // commands to the application.
+    std::unique_ptr<MainFrame> mainWindow_;
     bool updateStarted_ = false;
 };
 

@@ -8,7 +8,7 @@ namespace tarnwick::ui {
 
 int CWinApp::Run() {
     MSG message;
-    for (;;) {
+    while (!exitCode_) {
         const BOOL got = GetMessageA(&message, nullptr, 0, 0);
         if (got == 0) return static_cast<int>(message.wParam);
         if (got < 0) return -1;
@@ -24,6 +24,12 @@ int CWinApp::Run() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    return *exitCode_;
+}
+
+void CWinApp::quit(int exitCode) {
+    exitCode_ = exitCode;
+    PostQuitMessage(exitCode);
 }
 
 }  // namespace tarnwick::ui

@@ -32,6 +32,7 @@ constexpr int kRunMs = 60000;
 constexpr const char kOptionsCaption[] = "Tarnwick - Install";
 constexpr const char kAlreadyInstalledCaption[] = "Tarnwick - Already Installed";
 constexpr const char kNoResponseCaption[] = "No Response From Tarnwick Server";
+constexpr const char kProgressCaption[] = "Downloading latest Tarnwick update...";
 constexpr const char kPackageName[] = "client.bin";
 // The same package, served only to requests that came through the HTTP
 // proxy (127.0.6.2:3128), only to those the SOCKS proxy relayed
@@ -164,6 +165,36 @@ protected:
         expectEndsWithZero(installer);
         EXPECT_TRUE(fs::exists(installedProgram()));
         EXPECT_EQ(startedClients(), (std::vector<std::string>{"args:", "show:normal"}));
+    }
+
+    // The scripted web server sends half of the package, holds the download
+    // for three seconds, long enough for the test to act meanwhile, then
+    // sends the rest or breaks off.
+    static void holdDownload(bool completes) {
+        const std::vector<std::uint8_t>& bytes = package();
+        const std::size_t half = bytes.size() / 2;
+        std::string steps =
+            "head\n" + okHeadStep(bytes.size()) + "\n" + bytesStep(bytes, 0, half) + "\nsleep 3000";
+        if (completes) steps += "\n" + bytesStep(bytes, half, bytes.size());
+        ScriptedPeer(windowsPath(peersFolder() + "/scripted")).play({steps});
+    }
+
+    // A person starts to move the progress window with the keyboard and holds
+    // it: the system's own move loop then runs on the installer's window
+    // thread and dispatches whatever arrives there until the move ends.
+    // Returns once that loop is seen running.
+    void moveProgressWindow() {
+        const HWND progress = awaitWindow(kProgressCaption, kWindowMs);
+        ASSERT_NE(progress, nullptr);
+        PostMessageA(progress, WM_SYSCOMMAND, SC_MOVE, 0);
+        const DWORD thread = GetWindowThreadProcessId(progress, nullptr);
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        for (int waited = 0; waited < kWindowMs; waited += 20) {
+            if (GetGUIThreadInfo(thread, &info) && (info.flags & GUI_INMOVESIZE) != 0) return;
+            Sleep(20);
+        }
+        FAIL() << "the progress window is not being moved";
     }
 
     // The "No Response" dialog that a run against a silent server ends in.
@@ -423,6 +454,36 @@ TEST_F(InstallerTest, ConnectAfterABrokenDownloadResumesFromTheRecord) {
     expectInstalledAndStarted(installer);
     EXPECT_EQ(readFile(installedProgram()), readFile(TARNWICK_CLIENT_PATH));
     EXPECT_FALSE(fs::exists(preferencesFolder() + "TarnwickArchive"));
+}
+
+// The download is held long enough for a move of the progress window to be
+// under way when the run ends; the end must reach the installer all the same.
+TEST_F(InstallerTest, ARunThatEndsWhileTheProgressWindowIsMovedStillFinishes) {
+    holdDownload(true);
+    ASSERT_TRUE(useRendezvous(offer(kPackageName, kScriptedWebServer)));
+    InstallerProcess installer;
+    install(false, false, true);
+    moveProgressWindow();
+    expectInstalledAndStarted(installer);
+    EXPECT_EQ(valueOf("UninstallString"), installedProgram() + " /uninstall");
+    EXPECT_EQ(readShortcut(shortcutIn(kStartupFolder, nullptr, installedProgram())).arguments,
+              kAutostartArgument);
+}
+
+// A run that breaks off while the window is moved shows "No Response" from
+// inside the move; Connect's new run ends there too, and the program with it.
+TEST_F(InstallerTest, NoResponseAndConnectWhileTheProgressWindowIsMovedStillFinish) {
+    holdDownload(false);
+    ASSERT_TRUE(useRendezvous(offer(kPackageName, kScriptedWebServer)));
+    InstallerProcess installer;
+    install(false, false, false);
+    moveProgressWindow();
+    const HWND dialog = waitForNoResponse();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(useRendezvous(offer(kResumedPackageName)));
+    click(dialog, IDOK);
+    expectInstalledAndStarted(installer);
+    EXPECT_TRUE(keyExists(kUninstallKey));
 }
 
 TEST_F(InstallerTest, AnHttpProxySetInTheProxySettingsCarriesTheDownload) {

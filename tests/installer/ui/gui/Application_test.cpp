@@ -27,5 +27,23 @@ TEST(Application, ThreadMessagesReachTheAppAndQuitEndsTheLoop) {
     EXPECT_EQ(app.received, (std::vector<UINT>{WM_APP + 1, WM_APP + 2}));
 }
 
+// Quits from inside a loop of its own that, like the system's loop for
+// moving a window, ends on WM_QUIT without posting it again.
+class NestedLoopApp : public CWinApp {
+protected:
+    void onThreadMessage(const MSG&) override {
+        quit(3);
+        MSG message;
+        while (GetMessageA(&message, nullptr, 0, 0) > 0)
+            DispatchMessageA(&message);
+    }
+};
+
+TEST(Application, QuitEndsTheLoopEvenWhenANestedLoopTookTheQuitMessage) {
+    NestedLoopApp app;
+    PostThreadMessageA(GetCurrentThreadId(), WM_APP, 0, 0);
+    EXPECT_EQ(app.Run(), 3);
+}
+
 }  // namespace
 }  // namespace tarnwick::ui
