@@ -4,6 +4,7 @@
 
 #include "installer/core/Failure.h"
 #include "installer/core/MemoryStream.h"
+#include "installer/core/UserNotice.h"
 #include "installer/package/UpdateJob.h"
 #include "installer/platform/FileSystem.h"
 #include "installer/platform/Folders.h"
@@ -141,9 +142,10 @@ void UpdateJob::applyPendingFolderTimes() {
     pendingFolderTimes_.clear();
 }
 
-// Puts the flagged program in place as Tarnwick.exe beside it. Failures to
-// delete or move are not reported: the launch that follows reports nothing
-// either.
+// Puts the flagged program in place as Tarnwick.exe beside it. The old
+// client stays until the new one replaces it in one step: when that fails,
+// the old one is still there, nothing is registered or started, and the
+// user is told.
 void UpdateJob::finish(const std::string& programPath) {
     // Without a flagged program there is nothing to move or to start later.
     if (programPath.empty()) return;
@@ -157,8 +159,10 @@ void UpdateJob::finish(const std::string& programPath) {
         setLaunchPath(programPath);
         return;
     }
-    (void)platform::deleteFile(target.c_str());
-    (void)platform::moveFile(programPath.c_str(), target.c_str());
+    if (!platform::replaceFile(programPath.c_str(), target.c_str())) {
+        alert("Unable to launch", "The updated Tarnwick could not be launched because an error occurred");
+        throw kQuietFailure;
+    }
     platform::makeStartable(target.c_str());
     setLaunchPath(target);
 }

@@ -191,6 +191,34 @@ TEST_F(Install, OldClientIsReplacedByTheNewOne) {
     writeText(root_ / "Tarnwick.exe", "old program");
     ASSERT_EQ(install({file("next.exe", "new program", pack::kFlagClientProgram)}), std::nullopt);
     EXPECT_EQ(contentOf(root_ / "Tarnwick.exe"), "new program");
+    EXPECT_FALSE(fs::exists(root_ / "next.exe"));
+    EXPECT_TRUE(notices_.alerts().empty());
+}
+
+// A client that cannot be put in place must not leave a run that counts as
+// installed, nor a launch path naming a program that is not there.
+TEST_F(Install, ClientThatCannotBePutInPlaceIsReportedOnceAndNamesNothing) {
+    const test::RecordedNotices::Alert unableToLaunch = {
+        "Unable to launch", "The updated Tarnwick could not be launched because an error occurred"};
+    fs::create_directories(root_ / "Tarnwick.exe" / "inside");
+    EXPECT_EQ(install({file("next.exe", "new program", pack::kFlagClientProgram)}), kQuietFailure);
+    EXPECT_EQ(notices_.alerts(), std::vector{unableToLaunch});
+    EXPECT_STREQ(job_.launchPath(), "");
+    EXPECT_TRUE(fs::exists(root_ / "Tarnwick.exe" / "inside"));
+    EXPECT_EQ(contentOf(root_ / "next.exe"), "new program");
+#ifdef _WIN32
+    // A running client cannot be replaced; it must survive the attempt.
+    fs::remove_all(root_ / "Tarnwick.exe");
+    writeText(root_ / "Tarnwick.exe", "old program");
+    const std::string running = (root_ / "Tarnwick.exe").string();
+    HANDLE held =
+        CreateFileA(running.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(install({file("next.exe", "new program", pack::kFlagClientProgram)}), kQuietFailure);
+    CloseHandle(held);
+    EXPECT_EQ(contentOf(root_ / "Tarnwick.exe"), "old program");
+    EXPECT_EQ(notices_.alerts(), std::vector(2, unableToLaunch));
+#endif
 }
 
 TEST_F(Install, PackageWithoutEntriesInstallsNothingAndNamesNoClient) {
