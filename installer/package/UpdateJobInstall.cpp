@@ -5,6 +5,7 @@
 #include "installer/core/Failure.h"
 #include "installer/core/MemoryStream.h"
 #include "installer/core/UserNotice.h"
+#include "installer/package/EntryName.h"
 #include "installer/package/UpdateJob.h"
 #include "installer/platform/FileSystem.h"
 #include "installer/platform/Folders.h"
@@ -32,7 +33,6 @@ constexpr std::uint8_t kFlagClientProgram = 0x01;
 constexpr std::uint8_t kFlagResetFolder = 0x08;
 
 constexpr std::uint32_t kFullPathCapacity = 3072;
-constexpr std::uint32_t kNameCapacity = 2048;
 constexpr std::uint32_t kFolderPathCapacity = 1024;
 
 bool sameTextIgnoringCase(const std::string& a, const std::string& b) {
@@ -90,7 +90,7 @@ void UpdateJob::installEntries() {
     buildInstallFolder(path, sizeof path);
     char* const name = path + std::strlen(path);
     const std::uint32_t nameCapacity =
-        std::min<std::uint32_t>(kNameCapacity, kFullPathCapacity - (name - path));
+        std::min<std::uint32_t>(kEntryNameCapacity, kFullPathCapacity - (name - path));
     std::string programPath;
 
     leadingWords_[0] = package.readU32();
@@ -102,9 +102,9 @@ void UpdateJob::installEntries() {
         if (kind == kEntryEnd) break;
         const std::uint8_t flags = package.readU8();
         package.readCString(name, nameCapacity);
-        // No name may climb out of the install folder, and a name such as
-        // a..b is refused along with ..\x rather than parsed.
-        if (std::strstr(name, "..")) throw kGeneralFailure;
+        // Refused before anything of the entry is done: a name that would
+        // leave the install folder, or that Windows would read otherwise.
+        if (entryNameProblem(name)) throw kGeneralFailure;
         platform::toNativeSeparators(name);
 
         if (kind == kEntryFile) {

@@ -122,13 +122,27 @@ TEST_F(Install, WritesTheTreeWithTimesAndPutsTheClientInPlace) {
 #endif
 }
 
-TEST_F(Install, RefusesAnyNameHoldingTwoDotsAndDoesNothingOfThatEntry) {
-    for (const char* name : {"..\\x.txt", "a..b", "sub\\..", "x..\\y"}) {
-        EXPECT_EQ(install({file("first.txt", "1"), file(name, "evil")}), kGeneralFailure) << name;
-        EXPECT_TRUE(fs::exists(root_ / "first.txt"));  // nothing is undone
+// The whole rule is tested with entryNameProblem; here, that the installer
+// applies it to every kind before anything of the entry is done.
+TEST_F(Install, RefusesUnsafeNamesAndDoesNothingOfThatEntry) {
+    const std::vector<Entry> refused = {
+        file("..\\x.txt", "evil"),
+        file("a..b", "evil"),
+        file("Tarnwick.exe.", "evil", pack::kFlagClientProgram),
+        file("aux.txt", "evil"),
+        file("x.txt:stream", "evil"),
+        folder("", pack::kFlagResetFolder),  // would remove the install folder itself
+        folder("sub\\", pack::kFlagResetFolder),
+        removal("\\first.txt"),
+    };
+    for (const Entry& entry : refused) {
+        EXPECT_EQ(install({file("first.txt", "1"), entry}), kGeneralFailure) << entry.name;
+        EXPECT_EQ(contentOf(root_ / "first.txt"), "1") << entry.name;  // nothing is undone
+        EXPECT_STREQ(job_.launchPath(), "") << entry.name;
     }
     EXPECT_FALSE(fs::exists(scratch_.path() / "x.txt"));
-    EXPECT_FALSE(fs::exists(root_ / "a..b"));
+    const std::vector<fs::path> expected = {root_ / "first.txt"};
+    EXPECT_EQ(std::vector<fs::path>(fs::directory_iterator(root_), fs::directory_iterator()), expected);
 }
 
 TEST_F(Install, ExistingFileIsReplacedWholeAndGetsItsTimes) {
@@ -166,8 +180,7 @@ TEST_F(Install, RemovalEntriesDeleteFilesAndWholeTrees) {
     writeText(root_ / "obsolete.dll", "x");
     fs::create_directories(root_ / "plugins" / "old");
     writeText(root_ / "plugins" / "old" / "p.dll", "x");
-    ASSERT_EQ(install({removal("obsolete.dll"), removal("plugins\\"), removal("never-existed")}),
-              std::nullopt);
+    ASSERT_EQ(install({removal("obsolete.dll"), removal("plugins"), removal("never-existed")}), std::nullopt);
     EXPECT_FALSE(fs::exists(root_ / "obsolete.dll"));
     EXPECT_FALSE(fs::exists(root_ / "plugins"));
 }
