@@ -1,5 +1,7 @@
 #include "installer/core/FileStream.h"
 
+#include <utility>
+
 namespace tarnwick {
 
 FileStream::FileStream(const char* path, const char* mode) {
@@ -13,9 +15,12 @@ void FileStream::open(const char* path, const char* mode) {
 }
 
 void FileStream::attach(std::FILE* handle) {
+    // Owned from here on, so that it is closed even when closing the current
+    // file fails.
+    std::unique_ptr<std::FILE, FileClose> incoming(handle);
     close();
-    if (!handle) throw kStreamFailure;
-    file_.reset(handle);
+    if (!incoming) throw kStreamFailure;
+    file_ = std::move(incoming);
     long length = 0;
     if (std::fseek(handle, 0, SEEK_END) == 0) length = std::ftell(handle);
     // Records are small; a file whose length a 32-bit size cannot describe is
@@ -27,9 +32,10 @@ void FileStream::attach(std::FILE* handle) {
 
 void FileStream::close() {
     if (!file_) return;
-    file_.reset();
+    std::FILE* const file = file_.release();
     size_ = 0;
     position_ = 0;
+    if (std::fclose(file) != 0) throw kStreamFailure;
 }
 
 void FileStream::rawWrite(const void* bytes, std::uint32_t count) {

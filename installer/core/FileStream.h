@@ -18,8 +18,13 @@ public:
     // On failure the file that was open before stays open and attached.
     void open(const char* path, const char* mode);
     // Closes the current file, then takes ownership of handle. Throws after
-    // closing when handle is null.
+    // closing when handle is null, and when the current file does not close
+    // cleanly (handle is then closed as well).
     void attach(std::FILE* handle);
+    // Closes the file, if one is open; the stream is closed afterwards either
+    // way. Writes are buffered, so a full disk may show only here: it throws
+    // when not everything written reached the file. The destructor closes
+    // without asking, so a writer that cares calls close() itself.
     void close();
     bool isOpen() const { return file_ != nullptr; }
 

@@ -110,6 +110,8 @@ void ProxySettings::writeFile() {
     file.writeU16(socksPort_);
     file.writeString(socksUser_);
     file.writeString(socksPassword_);
+    // The writes above only filled a buffer: on a full disk it is closing
+    // that fails, and a file left empty would read as "no proxy" next time.
     file.close();
 }
 

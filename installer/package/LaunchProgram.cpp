@@ -33,9 +33,19 @@ bool launchProgram(const char* text) {
             command.substr(1, close == std::string::npos ? std::string::npos : close - 1);
         return platform::startProgram(nullptr, text, folderOf(program).c_str());
     }
-    if (!platform::pathExists(text) && command.find(' ') != std::string::npos)
-        return platform::startProgram(nullptr, text, folderOf(command.substr(0, command.find(' '))).c_str());
-    return platform::startProgram(text, nullptr, folderOf(command).c_str());
+    if (platform::pathExists(text)) return platform::startProgram(text, nullptr, folderOf(command).c_str());
+    // Unquoted text with arguments. Handed over as it stands, Windows would
+    // try each blank in turn as the end of the program (C:\Documents.exe
+    // first), so the program part is found here, the longest part before a
+    // blank that names a file, and quoted.
+    for (std::size_t blank = command.rfind(' '); blank != std::string::npos && blank > 0;
+         blank = command.rfind(' ', blank - 1)) {
+        const std::string program = command.substr(0, blank);
+        if (!platform::pathExists(program.c_str()) || platform::folderExists(program)) continue;
+        const std::string line = '"' + program + '"' + command.substr(blank);
+        return platform::startProgram(nullptr, line.c_str(), folderOf(program).c_str());
+    }
+    return false;
 }
 
 }  // namespace tarnwick

@@ -8,9 +8,10 @@ namespace tarnwick {
 // arguments. The working folder is the program's own folder.
 //
 // Unquoted text is taken as a path as written. When no file of that name
-// exists but the text has a blank, it is run as a command line whose first
-// word is the program: an uninstall command is quoted only when its path has
-// blanks, so "C:\x\Tarnwick.exe /uninstall" must still start.
+// exists, the program is the longest part before a blank that names a file,
+// and the rest are its arguments: an uninstall command is quoted only when
+// its path has blanks, so "C:\x\Tarnwick.exe /uninstall" must still start.
+// When no such file exists, nothing is started.
 bool launchProgram(const char* text);
 
 }  // namespace tarnwick

@@ -47,7 +47,8 @@ public:
 
     // Unpacks the package and writes its files and folders into the install
     // folder, then puts the flagged client program in place as Tarnwick.exe.
-    // Nothing is undone on failure.
+    // Nothing is undone on failure. When the client cannot be put in place,
+    // shows "Unable to launch" and throws kQuietFailure with no launch path.
     void install();
 
     std::uint32_t unpackedSize() const { return unpackedSize_; }

@@ -4,6 +4,8 @@
 
 #include "installer/core/Failure.h"
 #include "installer/core/MemoryStream.h"
+#include "installer/core/UserNotice.h"
+#include "installer/package/EntryName.h"
 #include "installer/package/UpdateJob.h"
 #include "installer/platform/FileSystem.h"
 #include "installer/platform/Folders.h"
@@ -31,7 +33,6 @@ constexpr std::uint8_t kFlagClientProgram = 0x01;
 constexpr std::uint8_t kFlagResetFolder = 0x08;
 
 constexpr std::uint32_t kFullPathCapacity = 3072;
-constexpr std::uint32_t kNameCapacity = 2048;
 constexpr std::uint32_t kFolderPathCapacity = 1024;
 
 bool sameTextIgnoringCase(const std::string& a, const std::string& b) {
@@ -89,7 +90,7 @@ void UpdateJob::installEntries() {
     buildInstallFolder(path, sizeof path);
     char* const name = path + std::strlen(path);
     const std::uint32_t nameCapacity =
-        std::min<std::uint32_t>(kNameCapacity, kFullPathCapacity - (name - path));
+        std::min<std::uint32_t>(kEntryNameCapacity, kFullPathCapacity - (name - path));
     std::string programPath;
 
     leadingWords_[0] = package.readU32();
@@ -101,9 +102,9 @@ void UpdateJob::installEntries() {
         if (kind == kEntryEnd) break;
         const std::uint8_t flags = package.readU8();
         package.readCString(name, nameCapacity);
-        // No name may climb out of the install folder, and a name such as
-        // a..b is refused along with ..\x rather than parsed.
-        if (std::strstr(name, "..")) throw kGeneralFailure;
+        // Refused before anything of the entry is done: a name that would
+        // leave the install folder, or that Windows would read otherwise.
+        if (entryNameProblem(name)) throw kGeneralFailure;
         platform::toNativeSeparators(name);
 
         if (kind == kEntryFile) {
@@ -141,9 +142,10 @@ void UpdateJob::applyPendingFolderTimes() {
     pendingFolderTimes_.clear();
 }
 
-// Puts the flagged program in place as Tarnwick.exe beside it. Failures to
-// delete or move are not reported: the launch that follows reports nothing
-// either.
+// Puts the flagged program in place as Tarnwick.exe beside it. The old
+// client stays until the new one replaces it in one step: when that fails,
+// the old one is still there, nothing is registered or started, and the
+// user is told.
 void UpdateJob::finish(const std::string& programPath) {
     // Without a flagged program there is nothing to move or to start later.
     if (programPath.empty()) return;
@@ -157,8 +159,10 @@ void UpdateJob::finish(const std::string& programPath) {
         setLaunchPath(programPath);
         return;
     }
-    (void)platform::deleteFile(target.c_str());
-    (void)platform::moveFile(programPath.c_str(), target.c_str());
+    if (!platform::replaceFile(programPath.c_str(), target.c_str())) {
+        alert("Unable to launch", "The updated Tarnwick could not be launched because an error occurred");
+        throw kQuietFailure;
+    }
     platform::makeStartable(target.c_str());
     setLaunchPath(target);
 }

@@ -19,8 +19,11 @@ bool pathExists(const char* path);
 // 0 on success, otherwise the system's error code.
 int deleteFile(const char* path);
 
-// Moves a file; true when it moved.
-bool moveFile(const char* from, const char* to);
+// Moves a file to another name in the same folder, replacing a file of that
+// name in one step: at every moment the name stands for the old file or the
+// new one. A folder of that name is not replaced. True when it moved; false
+// leaves both as they were.
+[[nodiscard]] bool replaceFile(const char* from, const char* to);
 
 // Removes a file or a whole folder tree. One trailing separator is ignored.
 // -1 without touching anything for an empty path, 0 on success, another

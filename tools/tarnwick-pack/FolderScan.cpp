@@ -9,6 +9,8 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "installer/package/EntryName.h"
+
 namespace tarnwick::pack {
 
 namespace fs = std::filesystem;
@@ -32,31 +34,51 @@ std::vector<std::uint8_t> readContent(const fs::path& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-std::string packageName(const fs::path& relative) {
-    std::string name = relative.generic_string();
-    std::replace(name.begin(), name.end(), '/', '\\');
-    return name;
+// Refuses, naming the file, what the installer would refuse or read
+// otherwise, before anything of it is read.
+void checkName(const fs::path& path, const std::string& name) {
+    // A backslash inside a name here would be a separator to the installer.
+    if (path.filename().string().find('\\') != std::string::npos)
+        throw std::runtime_error("cannot pack " + path.string() + ": the name holds a backslash");
+    if (const char* problem = entryNameProblem(name))
+        throw std::runtime_error("cannot pack " + path.string() + ": " + problem);
 }
 
-void scanInto(const fs::path& root, const fs::path& folder, const ScanOptions& options,
+// prefix is the package name of folder, empty for the root, so that names
+// are built from what the folder holds and never from where a link leads.
+void scanInto(const fs::path& folder, const std::string& prefix, const ScanOptions& options,
               std::vector<Entry>& entries) {
     std::vector<fs::directory_entry> children{fs::directory_iterator(folder), fs::directory_iterator()};
     std::sort(children.begin(), children.end(),
               [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
     for (const auto& child : children) {
         Entry entry;
-        entry.name = packageName(fs::relative(child.path(), root));
-        readTimes(child.path(), entry);
-        if (child.is_directory()) {
+        // Links are not followed: packing what one points at would copy
+        // files from outside the folder without anyone asking for them.
+        const fs::file_status status = child.symlink_status();
+        if (fs::is_symlink(status))
+            throw std::runtime_error("cannot pack " + child.path().string() + ": it is a symbolic link");
+        const std::string name = prefix.empty() ? child.path().filename().string()
+                                                : prefix + '\\' + child.path().filename().string();
+        checkName(child.path(), name);
+        entry.name = name;
+        if (fs::is_directory(status)) {
+            readTimes(child.path(), entry);
             entry.kind = kEntryFolder;
             if (options.resetFolders.count(entry.name)) entry.flags |= kFlagResetFolder;
             entries.push_back(std::move(entry));
-            scanInto(root, child.path(), options, entries);
-        } else if (child.is_regular_file()) {
+            scanInto(child.path(), name, options, entries);
+        } else if (fs::is_regular_file(status)) {
+            if (child.file_size() > UINT32_MAX)
+                throw std::runtime_error("cannot pack " + child.path().string() + ": it is 4 GiB or larger");
+            readTimes(child.path(), entry);
             entry.kind = kEntryFile;
             entry.content = readContent(child.path());
             if (entry.name == options.clientProgram) entry.flags |= kFlagClientProgram;
             entries.push_back(std::move(entry));
+        } else {
+            throw std::runtime_error("cannot pack " + child.path().string() +
+                                     ": neither a file nor a folder");
         }
     }
 }
@@ -66,12 +88,14 @@ void scanInto(const fs::path& root, const fs::path& folder, const ScanOptions& o
 std::vector<Entry> scanFolder(const std::string& root, const ScanOptions& options) {
     std::vector<Entry> entries;
     for (const auto& name : options.removals) {
+        if (const char* problem = entryNameProblem(name))
+            throw std::runtime_error("cannot remove " + name + ": " + problem);
         Entry removal;
         removal.kind = kEntryRemoval;
         removal.name = name;
         entries.push_back(std::move(removal));
     }
-    scanInto(fs::path(root), fs::path(root), options, entries);
+    scanInto(fs::path(root), std::string(), options, entries);
     return entries;
 }
 

@@ -49,9 +49,8 @@ int deleteFile(const char* path) {
     return ::unlink(path) == 0 ? 0 : errno;
 }
 
-bool moveFile(const char* from, const char* to) {
-    // MoveFile never replaces an existing target; rename would.
-    if (pathExists(to)) return false;
+bool replaceFile(const char* from, const char* to) {
+    // rename refuses to put a file over a folder, as Windows does.
     return std::rename(from, to) == 0;
 }
 

@@ -44,8 +44,8 @@ int deleteFile(const char* path) {
     return DeleteFileA(path) ? 0 : static_cast<int>(GetLastError());
 }
 
-bool moveFile(const char* from, const char* to) {
-    return MoveFileA(from, to) != 0;
+bool replaceFile(const char* from, const char* to) {
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
 int removeTree(const char* path) {

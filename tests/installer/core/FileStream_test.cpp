@@ -66,6 +66,30 @@ TEST_F(FileStreamTest, AttachingNullClosesAndFails) {
     EXPECT_EQ(in.size(), 0u);
 }
 
+// Writes only fill the C library's buffer; on a full disk it is the close
+// that finds the bytes could not be written.
+TEST_F(FileStreamTest, CloseReportsBytesThatNeverReachedTheFile) {
+#ifdef _WIN32
+    GTEST_SKIP() << "natively only: Wine reports no failure for writes to /dev/full";
+#else
+    const char* const fullDisk = "/dev/full";
+    FileStream out(fullDisk, "wb");
+    out.writeString("lost");
+    EXPECT_EQ(thrownCode([&] { out.close(); }), kStreamFailure);
+    EXPECT_FALSE(out.isOpen());
+    EXPECT_EQ(out.size(), 0u);
+    out.close();  // closed already: nothing to report
+
+    // Attaching another file reports the unwritten bytes of the current one
+    // too, and closes the new handle rather than leaking it.
+    out.open(fullDisk, "wb");
+    out.writeString("lost");
+    EXPECT_EQ(thrownCode([&] { out.attach(std::fopen(writeFile("next", "x").c_str(), "rb")); }),
+              kStreamFailure);
+    EXPECT_FALSE(out.isOpen());
+#endif
+}
+
 TEST_F(FileStreamTest, ClosedStreamAcceptsZeroCountsAndRefusesTheRest) {
     FileStream closed;
     closed.readBytes(nullptr, 0);

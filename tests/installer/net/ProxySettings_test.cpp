@@ -160,6 +160,24 @@ TEST_F(ProxySettingsTest, AFailedSaveLeavesNoFileAndTriesAgainLater) {
     EXPECT_TRUE(std::filesystem::exists(blocked));
 }
 
+// A full disk accepts the buffered writes and fails only when the file is
+// closed; the settings must not count as saved over an empty file.
+TEST_F(ProxySettingsTest, AFullDiskCountsAsAFailedSave) {
+#ifdef _WIN32
+    GTEST_SKIP() << "natively only: the full disk is a link to /dev/full";
+#else
+    std::filesystem::create_symlink("/dev/full", path_);
+    ProxySettings settings(path_);
+    settings.setSocksHost("socks.lan");
+    settings.save();
+    EXPECT_TRUE(settings.changed());
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(path_)));
+    settings.save();
+    EXPECT_FALSE(settings.changed()) << "a later save writes the file";
+    EXPECT_EQ(ProxySettings(path_).socksHost(), std::string("socks.lan"));
+#endif
+}
+
 TEST(PreferencesFolder, AFolderBesideTheProgramWins) {
     test::directSettings();  // makes the folder
     EXPECT_EQ(preferencesFolder(), platform::programFolder() + "Tarnwick Prefs" + platform::kPathSeparator);

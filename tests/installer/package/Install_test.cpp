@@ -122,13 +122,27 @@ TEST_F(Install, WritesTheTreeWithTimesAndPutsTheClientInPlace) {
 #endif
 }
 
-TEST_F(Install, RefusesAnyNameHoldingTwoDotsAndDoesNothingOfThatEntry) {
-    for (const char* name : {"..\\x.txt", "a..b", "sub\\..", "x..\\y"}) {
-        EXPECT_EQ(install({file("first.txt", "1"), file(name, "evil")}), kGeneralFailure) << name;
-        EXPECT_TRUE(fs::exists(root_ / "first.txt"));  // nothing is undone
+// The whole rule is tested with entryNameProblem; here, that the installer
+// applies it to every kind before anything of the entry is done.
+TEST_F(Install, RefusesUnsafeNamesAndDoesNothingOfThatEntry) {
+    const std::vector<Entry> refused = {
+        file("..\\x.txt", "evil"),
+        file("a..b", "evil"),
+        file("Tarnwick.exe.", "evil", pack::kFlagClientProgram),
+        file("aux.txt", "evil"),
+        file("x.txt:stream", "evil"),
+        folder("", pack::kFlagResetFolder),  // would remove the install folder itself
+        folder("sub\\", pack::kFlagResetFolder),
+        removal("\\first.txt"),
+    };
+    for (const Entry& entry : refused) {
+        EXPECT_EQ(install({file("first.txt", "1"), entry}), kGeneralFailure) << entry.name;
+        EXPECT_EQ(contentOf(root_ / "first.txt"), "1") << entry.name;  // nothing is undone
+        EXPECT_STREQ(job_.launchPath(), "") << entry.name;
     }
     EXPECT_FALSE(fs::exists(scratch_.path() / "x.txt"));
-    EXPECT_FALSE(fs::exists(root_ / "a..b"));
+    const std::vector<fs::path> expected = {root_ / "first.txt"};
+    EXPECT_EQ(std::vector<fs::path>(fs::directory_iterator(root_), fs::directory_iterator()), expected);
 }
 
 TEST_F(Install, ExistingFileIsReplacedWholeAndGetsItsTimes) {
@@ -166,8 +180,7 @@ TEST_F(Install, RemovalEntriesDeleteFilesAndWholeTrees) {
     writeText(root_ / "obsolete.dll", "x");
     fs::create_directories(root_ / "plugins" / "old");
     writeText(root_ / "plugins" / "old" / "p.dll", "x");
-    ASSERT_EQ(install({removal("obsolete.dll"), removal("plugins\\"), removal("never-existed")}),
-              std::nullopt);
+    ASSERT_EQ(install({removal("obsolete.dll"), removal("plugins"), removal("never-existed")}), std::nullopt);
     EXPECT_FALSE(fs::exists(root_ / "obsolete.dll"));
     EXPECT_FALSE(fs::exists(root_ / "plugins"));
 }
@@ -191,6 +204,34 @@ TEST_F(Install, OldClientIsReplacedByTheNewOne) {
     writeText(root_ / "Tarnwick.exe", "old program");
     ASSERT_EQ(install({file("next.exe", "new program", pack::kFlagClientProgram)}), std::nullopt);
     EXPECT_EQ(contentOf(root_ / "Tarnwick.exe"), "new program");
+    EXPECT_FALSE(fs::exists(root_ / "next.exe"));
+    EXPECT_TRUE(notices_.alerts().empty());
+}
+
+// A client that cannot be put in place must not leave a run that counts as
+// installed, nor a launch path naming a program that is not there.
+TEST_F(Install, ClientThatCannotBePutInPlaceIsReportedOnceAndNamesNothing) {
+    const test::RecordedNotices::Alert unableToLaunch = {
+        "Unable to launch", "The updated Tarnwick could not be launched because an error occurred"};
+    fs::create_directories(root_ / "Tarnwick.exe" / "inside");
+    EXPECT_EQ(install({file("next.exe", "new program", pack::kFlagClientProgram)}), kQuietFailure);
+    EXPECT_EQ(notices_.alerts(), std::vector{unableToLaunch});
+    EXPECT_STREQ(job_.launchPath(), "");
+    EXPECT_TRUE(fs::exists(root_ / "Tarnwick.exe" / "inside"));
+    EXPECT_EQ(contentOf(root_ / "next.exe"), "new program");
+#ifdef _WIN32
+    // A running client cannot be replaced; it must survive the attempt.
+    fs::remove_all(root_ / "Tarnwick.exe");
+    writeText(root_ / "Tarnwick.exe", "old program");
+    const std::string running = (root_ / "Tarnwick.exe").string();
+    HANDLE held =
+        CreateFileA(running.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(install({file("next.exe", "new program", pack::kFlagClientProgram)}), kQuietFailure);
+    CloseHandle(held);
+    EXPECT_EQ(contentOf(root_ / "Tarnwick.exe"), "old program");
+    EXPECT_EQ(notices_.alerts(), std::vector(2, unableToLaunch));
+#endif
 }
 
 TEST_F(Install, PackageWithoutEntriesInstallsNothingAndNamesNoClient) {

@@ -78,6 +78,26 @@ TEST(LaunchProgram, UnquotedPathWithoutBlanksStillTakesItsArguments) {
     EXPECT_EQ(report[1], "/uninstall");
 }
 
+// Windows reads an unquoted command line by trying each blank as the end of
+// the program, shortest first: "...\Program Folder\x.exe /uninstall" would
+// start ...\Program.exe when one exists.
+TEST(LaunchProgram, UnquotedPathWithBlanksStartsTheWholeProgramOrNothing) {
+    test::ScratchDir scratch;
+    const fs::path folder = scratch.path() / "Program Folder";
+    const fs::path probe = placeProbe(folder);
+    fs::rename(placeProbe(scratch.path()), scratch.path() / "Program.exe");
+    const std::string command = probe.string() + " /uninstall";
+    ASSERT_TRUE(launchProgram(command.c_str()));
+    const auto report = probeReport(folder);
+    ASSERT_EQ(report.size(), 2u);
+    EXPECT_TRUE(fs::equivalent(report[0], folder));
+    EXPECT_EQ(report[1], "/uninstall");
+    EXPECT_FALSE(fs::exists(scratch.path() / "launch-probe.txt"));
+
+    fs::remove(probe);
+    EXPECT_FALSE(launchProgram(command.c_str()));
+}
+
 TEST(LaunchProgram, MissingProgramReportsFailure) {
     test::ScratchDir scratch;
     EXPECT_FALSE(launchProgram((scratch.path() / "absent.exe").string().c_str()));
