@@ -1,6 +1,8 @@
 #include "tools/tarnwick-pack/PackageBuilder.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <stdexcept>
 
 #include "installer/core/BigEndian.h"
 
@@ -73,6 +75,11 @@ std::vector<std::uint8_t> compressLzma(const std::vector<std::uint8_t>& input, c
 std::vector<std::uint8_t> buildResource(std::uint16_t version, std::uint8_t flags, std::uint32_t unpackedSize,
                                         const std::vector<std::uint8_t>& packed,
                                         const std::vector<std::uint8_t>& trailer) {
+    // The header's sizes are 32 bits, and the installer holds packed bytes
+    // and trailer in one block of a 32-bit size: a larger package would be
+    // described wrongly.
+    if (packed.size() > UINT32_MAX - std::min<std::size_t>(trailer.size(), UINT32_MAX))
+        throw std::length_error("the packed package and its trailer come to 4 GiB or more");
     std::vector<std::uint8_t> out;
     out.push_back(1);
     out.push_back(flags);
@@ -90,6 +97,7 @@ std::vector<std::uint8_t> buildPackage(std::uint16_t version, const std::vector<
                                        const LzmaSettings& settings, std::uint32_t word1, std::uint32_t word2,
                                        const std::vector<std::uint8_t>& trailer) {
     const auto unpacked = serializeEntries(word1, word2, entries);
+    if (unpacked.size() > UINT32_MAX) throw std::length_error("the unpacked package comes to 4 GiB or more");
     auto packed = compressLzma(unpacked, settings);
     if (packed.empty()) return {};
     // The installer reads a package whose two sizes are equal as stored, not

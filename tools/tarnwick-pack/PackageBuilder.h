@@ -44,12 +44,14 @@ struct LzmaSettings {
 std::vector<std::uint8_t> compressLzma(const std::vector<std::uint8_t>& input,
                                        const LzmaSettings& settings = {});
 
-// Header (format 1, flags, version, sizes), packed bytes, trailer.
+// Header (format 1, flags, version, sizes), packed bytes, trailer. Throws
+// std::length_error when packed bytes and trailer come to 4 GiB or more.
 std::vector<std::uint8_t> buildResource(std::uint16_t version, std::uint8_t flags, std::uint32_t unpackedSize,
                                         const std::vector<std::uint8_t>& packed,
                                         const std::vector<std::uint8_t>& trailer = {});
 
-// The whole resource for a list of entries, compressed with settings.
+// The whole resource for a list of entries, compressed with settings. Throws
+// std::length_error for a package whose sizes 32 bits cannot hold.
 std::vector<std::uint8_t> buildPackage(std::uint16_t version, const std::vector<Entry>& entries,
                                        const LzmaSettings& settings = {}, std::uint32_t word1 = 0,
                                        std::uint32_t word2 = 0,
