@@ -23,6 +23,12 @@ endforeach()
 add_library(lzma_sdk_decoder STATIC ${_lzma_sdk}/LzmaDec.c)
 target_include_directories(lzma_sdk_decoder SYSTEM PUBLIC ${_lzma_sdk})
 target_compile_options(lzma_sdk_decoder PRIVATE -w)
+# The fuzzers feed the decoder hostile streams: there it gets their coverage
+# and AddressSanitizer's bounds checks (not UBSan's, which would only report
+# the SDK's deliberate tricks).
+if(TARNWICK_FUZZ)
+  target_compile_options(lzma_sdk_decoder PRIVATE -fsanitize=fuzzer-no-link,address)
+endif()
 
 if(WIN32)
   # Windows' CNG provides MD5 there; no OpenSSL build exists for MinGW here.

@@ -11,6 +11,13 @@ if(TARNWICK_SANITIZE)
   add_link_options(${_sanitizers})
 endif()
 
+# Coverage for libFuzzer in every library the harnesses link; only the
+# harnesses themselves link its main. A finding of any sanitizer ends the
+# run, so that the fuzzer records the input.
+if(TARNWICK_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link -fno-sanitize-recover=all)
+endif()
+
 if(WIN32)
   # Windows 7 is the oldest system the binaries call APIs of; the installer
   # itself checks the version it runs on at run time.

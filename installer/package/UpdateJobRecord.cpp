@@ -1,4 +1,5 @@
 #include "installer/core/FileStream.h"
+#include "installer/package/DownloadRecord.h"
 #include "installer/package/PackageHeader.h"
 #include "installer/package/UpdateJob.h"
 #include "installer/platform/FileSystem.h"
@@ -13,29 +14,39 @@ namespace tarnwick {
 //   | package header | first held bytes of body   |
 //   +----------------+----------------------------+
 
+DownloadRecordHeader readDownloadRecordHeader(ByteStream& record, std::uint32_t packageVersion) {
+    DownloadRecordHeader header;
+    if (record.readU8() != kPackageFormat) throw kGeneralFailure;
+    header.flags = record.readU8();
+    if (record.readU16() != packageVersion) throw kGeneralFailure;
+    header.unpackedSize = record.readU32();
+    header.packedSize = record.readU32();
+    header.trailerSize = record.readU32();
+    if (header.unpackedSize == 0 || header.packedSize == 0 ||
+        header.trailerSize > UINT32_MAX - header.packedSize)
+        throw kGeneralFailure;
+    header.held = record.size() - kPackageHeaderLength;
+    // A damaged record longer than the body it claims to hold would not fit
+    // the body buffer, and one holding all of it was not left by a broken
+    // download (the record goes once the body is whole): asking for the
+    // bytes past its end would fail on every retry. Both count as
+    // unreadable, and the download starts over.
+    if (header.held >= header.packedSize + header.trailerSize) throw kGeneralFailure;
+    return header;
+}
+
 std::uint32_t UpdateJob::loadRecord() {
     try {
         FileStream record(recordPath().c_str(), "rb");
-        if (record.readU8() != kPackageFormat) throw kGeneralFailure;
-        flags_ = record.readU8();
-        if (record.readU16() != packageVersion_) throw kGeneralFailure;
-        unpackedSize_ = record.readU32();
-        packedSize_ = record.readU32();
-        trailerSize_ = record.readU32();
-        if (unpackedSize_ == 0 || packedSize_ == 0 || trailerSize_ > UINT32_MAX - packedSize_)
-            throw kGeneralFailure;
-        const std::uint32_t total = packedSize_ + trailerSize_;
-        const std::uint32_t held = record.size() - kPackageHeaderLength;
-        // A damaged record longer than the body it claims to hold would not
-        // fit the body buffer, and one holding all of it was not left by a
-        // broken download (the record goes once the body is whole): asking
-        // for the bytes past its end would fail on every retry. Both count
-        // as unreadable, and the download starts over.
-        if (held >= total) throw kGeneralFailure;
-        ensurePackedCapacity(total);
-        record.readBytes(packed_.get(), held);
+        const DownloadRecordHeader header = readDownloadRecordHeader(record, packageVersion_);
+        flags_ = header.flags;
+        unpackedSize_ = header.unpackedSize;
+        packedSize_ = header.packedSize;
+        trailerSize_ = header.trailerSize;
+        ensurePackedCapacity(packedSize_ + trailerSize_);
+        record.readBytes(packed_.get(), header.held);
         compressed_ = unpackedSize_ != packedSize_;
-        return held;
+        return header.held;
     } catch (...) {
         flags_ = 0;
         unpackedSize_ = packedSize_ = trailerSize_ = 0;

@@ -19,8 +19,11 @@ std::optional<IconListHeader> readIconListHeader(const std::uint8_t* resource, s
     if (resource == nullptr || length < kIconListHeaderSize) return std::nullopt;
     const IconListHeader header{littleEndian32(resource), littleEndian32(resource + 4)};
     if (header.imageSize == 0 || header.imageCount == 0) return std::nullopt;
-    const std::uint64_t bytes = std::uint64_t{header.imageSize} * header.imageSize * 4;
-    if (bytes > kMaxIconStripBytes || bytes * header.imageCount > kMaxIconStripBytes) return std::nullopt;
+    // The square of a 32-bit size fits 64 bits, but four times it may not:
+    // a size of 2^31 would wrap to a strip of 0 bytes.
+    const std::uint64_t pixels = std::uint64_t{header.imageSize} * header.imageSize;
+    if (pixels > kMaxIconStripBytes / 4 || pixels * 4 * header.imageCount > kMaxIconStripBytes)
+        return std::nullopt;
     return header;
 }
 

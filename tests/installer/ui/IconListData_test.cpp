@@ -38,6 +38,11 @@ TEST(IconListHeader, EmptyOrShortOrHugeListsAreRefused) {
     // s*n*s*4 is 2^32 here: in 32 bits it would wrap to 0.
     const auto wrapping = resourceWith(0x8000, 1, {});
     EXPECT_FALSE(readIconListHeader(wrapping.data(), wrapping.size()));
+    // And s*s*4 is 2^64 here: in 64 bits it wraps to 0 as well.
+    for (std::uint32_t size : {0x80000000u, 0xFFFFFFFFu}) {
+        const auto huge = resourceWith(size, 3, {});
+        EXPECT_FALSE(readIconListHeader(huge.data(), huge.size())) << size;
+    }
     const auto manyImages = resourceWith(128, 0xFFFFFFFF, {});
     EXPECT_FALSE(readIconListHeader(manyImages.data(), manyImages.size()));
 }
