@@ -1,4 +1,4 @@
-#include "installer/package/LzmaUnpack.h"
+#include "installer/codec/LzmaUnpack.h"
 
 #include <cstdlib>
 
