@@ -1,4 +1,4 @@
-#include "installer/core/RendezvousExchange.h"
+#include "installer/update/RendezvousExchange.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "installer/core/Outcome.h"
+#include "installer/update/Outcome.h"
 
 #include <gtest/gtest.h>
 

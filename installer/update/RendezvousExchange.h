@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "installer/core/Outcome.h"
 #include "installer/core/ProgressSink.h"
 #include "installer/net/Connection.h"
+#include "installer/update/Outcome.h"
 
 namespace tarnwick {
 

@@ -4,10 +4,10 @@
 #include <string>
 
 #include "installer/core/Hosts.h"
-#include "installer/core/Outcome.h"
 #include "installer/core/ProgressSink.h"
 #include "installer/core/ServiceAddresses.h"
 #include "installer/net/Connection.h"
+#include "installer/update/Outcome.h"
 
 namespace tarnwick {
 

@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
 # update-peers.sh start|stop NETWORK DIR [RENDEZVOUS_PROGRAM]
-# The peers of the update-run suites, on addresses NETWORK.x (127.0.3.x
-# natively, 127.0.4.x for the Windows build under Wine), files under DIR:
+# The peers of the update-run and package suites, on addresses NETWORK.x
+# (127.0.3.x natively, 127.0.4.x for the Windows build under Wine), files
+# under DIR:
 #   .1        nginx on port 80, serving DIR/nginx/www (the tests put packages there)
-#   .2, .3    scripted peers on port 80 (one per suite), for broken transfers
+#   .2, .3    scripted peers on port 80 for broken transfers: the update-run
+#             suite's and the package suite's, so that both can run at once
 #   .10-.40   the reference rendezvous server, one scenario per address (below)
 # The rendezvous server is native; a Windows build has none of its own, so it
 # is compiled here when no program is given.
 set -euo pipefail
-peers=$(cd "$(dirname "$0")/../../support/peers" && pwd)/peers.sh
+peers=$(cd "$(dirname "$0")" && pwd)/peers.sh
 action=$1 net=$2 dir=$3 program=${4:-}
 
 stop_all() {
-    for name in nginx scripted-core scripted-package rendezvous; do bash "$peers" stop "$dir/$name"; done
+    for name in nginx scripted-update scripted-package rendezvous; do bash "$peers" stop "$dir/$name"; done
 }
 
 rendezvous_program() {
@@ -50,7 +52,6 @@ write_scenarios() {
 --address $net.29 --redirect $net.13
 --address $net.30 --offer $long --version 7
 --address $net.31 --offer http://$net.2/e2e.bin --version 7
---address $net.32 --offer http://$net.1/e2e.bin --version 70000
 --address $net.33 --offer http://$net.1/missing.bin --version 7
 --address $net.34 --final-reply 84
 --address $net.35 --redirect $net.35
@@ -63,7 +64,7 @@ case $action in
         stop_all  # whatever a crashed run left behind
         mkdir -p "$dir/nginx/www" "$dir/rendezvous"
         bash "$peers" nginx "$net.1" "$dir/nginx"
-        bash "$peers" scripted "$net.2" "$dir/scripted-core" 80
+        bash "$peers" scripted "$net.2" "$dir/scripted-update" 80
         bash "$peers" scripted "$net.3" "$dir/scripted-package" 80
         server=$(rendezvous_program)
         write_scenarios

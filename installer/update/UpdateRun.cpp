@@ -1,11 +1,11 @@
-#include "installer/core/UpdateRun.h"
+#include "installer/update/UpdateRun.h"
 
 #include <memory>
 
 #include "installer/core/Failure.h"
-#include "installer/core/RendezvousExchange.h"
 #include "installer/net/TcpConnection.h"
 #include "installer/package/UpdateJob.h"
+#include "installer/update/RendezvousExchange.h"
 
 namespace tarnwick {
 
