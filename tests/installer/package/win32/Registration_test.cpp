@@ -11,8 +11,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "RegistrationTesting.h"
 #include "installer/core/Hosts.h"
+#include "tests/support/win32/RegistrationTesting.h"
 
 namespace tarnwick::test {
 namespace {

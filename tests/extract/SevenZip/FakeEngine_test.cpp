@@ -5,7 +5,7 @@
 #include <fstream>
 #include <utility>
 
-#include "PakloomTesting.h"
+#include "tests/extract/PakloomTesting.h"
 #include "tests/support/ScratchDir.h"
 
 namespace pakloom::test {

@@ -14,8 +14,8 @@
 #include <cstring>
 #include <string>
 
-#include "EngineString.h"
 #include "extract/SevenZip/EngineInterfaces.h"
+#include "tests/support/fake-engine/EngineString.h"
 
 using namespace SevenZip;
 

@@ -1,4 +1,4 @@
-#include "RegistrationTesting.h"
+#include "tests/support/win32/RegistrationTesting.h"
 
 #include <shlobj.h>
 

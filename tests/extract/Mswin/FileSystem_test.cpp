@@ -4,12 +4,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "PakloomTesting.h"
 #include "extract/Mswin/Directories.h"
 #include "extract/Mswin/Files.h"
 #include "extract/Mswin/Paths.h"
 #include "extract/Mswin/Text.h"
 #include "extract/Ostrel/Log.h"
+#include "tests/extract/PakloomTesting.h"
 #include "tests/support/ScratchDir.h"
 
 namespace {

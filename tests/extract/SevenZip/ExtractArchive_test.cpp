@@ -7,9 +7,9 @@
 #include <thread>
 #include <vector>
 
-#include "PakloomTesting.h"
 #include "extract/Mswin/Paths.h"
 #include "extract/Mswin/Text.h"
+#include "tests/extract/PakloomTesting.h"
 #include "tests/support/ScratchDir.h"
 
 namespace pakloom::test {

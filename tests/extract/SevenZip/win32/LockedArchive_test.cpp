@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "PakloomTesting.h"
+#include "tests/extract/PakloomTesting.h"
 #include "tests/support/ScratchDir.h"
 
 namespace pakloom::test {

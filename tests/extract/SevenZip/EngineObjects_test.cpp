@@ -5,13 +5,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "PakloomTesting.h"
 #include "extract/SevenZip/ArchiveExtractCallback.h"
 #include "extract/SevenZip/ArchiveOpenCallback.h"
 #include "extract/SevenZip/FileInStream.h"
 #include "extract/SevenZip/FileOutStream.h"
 #include "extract/SevenZip/HostLog.h"
 #include "extract/SevenZip/InterfaceHolder.h"
+#include "tests/extract/PakloomTesting.h"
 #include "tests/support/ScratchDir.h"
 
 namespace SevenZip {

@@ -1,4 +1,4 @@
-#include "EngineString.h"
+#include "tests/support/fake-engine/EngineString.h"
 
 #include <windows.h>
 
