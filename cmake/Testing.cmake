@@ -13,7 +13,7 @@ set(TARNWICK_TEST_RESULTS test-results)
 # GUI suites run on a private Xvfb display of their own.
 function(tarnwick_add_test_suite name)
   cmake_parse_arguments(arg "GUI" "" "SOURCES;LIBRARIES;PROPERTIES" ${ARGN})
-  add_executable(${name} ${arg_SOURCES})
+  tarnwick_add_executable(${name} ${arg_SOURCES})
   target_link_libraries(${name} PRIVATE ${arg_LIBRARIES} tarnwick_test_support GTest::gmock GTest::gtest_main)
   if(arg_GUI)
     set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR

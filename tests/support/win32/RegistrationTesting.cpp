@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "installer/package/Registration.h"
+#include "installer/package/win32/Registration.h"
 
 namespace tarnwick::test {
 

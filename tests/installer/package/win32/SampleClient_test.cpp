@@ -8,7 +8,7 @@
 #include <sstream>
 #include <thread>
 
-#include "installer/package/Registration.h"
+#include "installer/package/win32/Registration.h"
 #include "tests/support/win32/RegistrationTesting.h"
 
 namespace tarnwick::test {

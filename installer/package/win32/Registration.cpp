@@ -1,4 +1,4 @@
-#include "installer/package/Registration.h"
+#include "installer/package/win32/Registration.h"
 
 #include <windows.h>
 
