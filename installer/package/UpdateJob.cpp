@@ -1,9 +1,9 @@
 #include "installer/package/UpdateJob.h"
 
+#include "installer/codec/LzmaUnpack.h"
 #include "installer/core/BigEndian.h"
 #include "installer/core/Failure.h"
 #include "installer/core/UserNotice.h"
-#include "installer/package/LzmaUnpack.h"
 #include "installer/package/PackageHeader.h"
 #include "installer/platform/FileSystem.h"
 #include "installer/platform/Folders.h"

@@ -1,4 +1,4 @@
-#include "PakloomTesting.h"
+#include "tests/extract/PakloomTesting.h"
 
 #include <fstream>
 #include <mutex>

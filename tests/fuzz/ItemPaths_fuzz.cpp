@@ -11,11 +11,11 @@
 #include <string>
 #include <system_error>
 
-#include "EngineString.h"
 #include "extract/Mswin/Text.h"
 #include "extract/SevenZip/ArchiveExtractCallback.h"
 #include "extract/SevenZip/InterfaceHolder.h"
 #include "tests/fuzz/FuzzSupport.h"
+#include "tests/support/fake-engine/EngineString.h"
 
 using namespace SevenZip;
 namespace fs = std::filesystem;

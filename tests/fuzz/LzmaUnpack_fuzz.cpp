@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "installer/package/LzmaUnpack.h"
+#include "installer/codec/LzmaUnpack.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 using namespace tarnwick;

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "installer/core/ChallengeGenerator.h"
-#include "installer/core/Outcome.h"
-#include "installer/core/RendezvousExchange.h"
+#include "installer/update/Outcome.h"
+#include "installer/update/RendezvousExchange.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "tests/support/MemoryConnection.h"
 

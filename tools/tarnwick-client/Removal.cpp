@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <string>
 
-#include "installer/package/Registration.h"
+#include "installer/package/win32/Registration.h"
 
 namespace tarnwick::client {
 

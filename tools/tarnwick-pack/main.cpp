@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "installer/codec/LzmaUnpack.h"
 #include "installer/core/BigEndian.h"
-#include "installer/package/LzmaUnpack.h"
 #include "tools/tarnwick-pack/FolderScan.h"
 #include "tools/tarnwick-pack/PackageBuilder.h"
 

@@ -1,5 +1,7 @@
 #include "tools/tarnwick-rendezvous/Scenario.h"
 
+#include <arpa/inet.h>
+
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -37,7 +39,17 @@ std::uint32_t number(const std::string& text) {
     return static_cast<std::uint32_t>(value);
 }
 
+// The offer's URL travels as a short string: one length byte, then the text.
+constexpr std::size_t kLongestUrl = 255;
+
 }  // namespace
+
+std::uint32_t parseIpv4(const std::string& text) {
+    in_addr address;
+    if (::inet_pton(AF_INET, text.c_str(), &address) != 1)
+        throw std::runtime_error("not an IPv4 address (A.B.C.D): " + text);
+    return ntohl(address.s_addr);
+}
 
 Scenario parseScenario(const std::vector<std::string>& args) {
     Scenario scenario;
@@ -49,12 +61,27 @@ Scenario parseScenario(const std::vector<std::string>& args) {
         };
         using Hello = Scenario::HelloReply;
         using Final = Scenario::FinalReply;
+        // Addresses are checked here rather than when an installer comes:
+        // a bad one would otherwise fail the server at its first connection.
+        auto address = [&]() -> const std::string& {
+            const std::string& text = value();
+            try {
+                parseIpv4(text);
+            } catch (const std::runtime_error& error) {
+                throw std::runtime_error(option + ": " + error.what());
+            }
+            return text;
+        };
         if (option == "--address") {
-            scenario.address = value();
+            scenario.address = address();
         } else if (option == "--port") {
-            scenario.port = static_cast<std::uint16_t>(number(value()));
+            const std::uint32_t port = number(value());
+            if (port == 0 || port > 65535) throw std::runtime_error("--port takes 1 to 65535");
+            scenario.port = static_cast<std::uint16_t>(port);
         } else if (option == "--offer") {
             scenario.url = value();
+            if (scenario.url.size() > kLongestUrl)
+                throw std::runtime_error("--offer takes a URL of at most 255 bytes");
             scenario.finalReply = Final::kOffer;
         } else if (option == "--version") {
             scenario.version = number(value());
@@ -75,7 +102,7 @@ Scenario parseScenario(const std::vector<std::string>& args) {
             scenario.skips = static_cast<int>(number(value()));
         } else if (option == "--redirect") {
             scenario.helloReply = Hello::kRedirect;
-            scenario.redirectTo = value();
+            scenario.redirectTo = address();
         } else if (option == "--wrong-redirect-proof") {
             scenario.wrongRedirectProof = true;
         } else if (option == "--wrong-proof") {
@@ -104,13 +131,17 @@ std::vector<Scenario> readScenarioFile(const std::string& path) {
     if (!file) throw std::runtime_error("cannot read " + path);
     std::vector<Scenario> scenarios;
     std::string line;
-    while (std::getline(file, line)) {
+    for (int number = 1; std::getline(file, line); ++number) {
         std::istringstream words(line);
         std::vector<std::string> args;
         for (std::string word; words >> word;)
             args.push_back(word);
         if (args.empty() || args.front().front() == '#') continue;
-        scenarios.push_back(parseScenario(args));
+        try {
+            scenarios.push_back(parseScenario(args));
+        } catch (const std::runtime_error& error) {
+            throw std::runtime_error(path + ":" + std::to_string(number) + ": " + error.what());
+        }
     }
     return scenarios;
 }

@@ -40,8 +40,15 @@ struct Scenario {
 };
 
 // Reads the options of one scenario from args; throws std::runtime_error
-// with a message for the user on anything it does not understand.
+// with a message for the user on anything it does not understand, and on
+// every value the server could not use later: an address that is not
+// dotted-decimal IPv4, a port outside 1-65535, an offered URL longer than
+// the 255 bytes its message can carry.
 Scenario parseScenario(const std::vector<std::string>& args);
+
+// A dotted-decimal IPv4 address as a host-order word; throws
+// std::runtime_error naming the text when it is none.
+std::uint32_t parseIpv4(const std::string& text);
 
 // One scenario per non-empty line that does not start with '#': the words of
 // the line are options as on the command line.

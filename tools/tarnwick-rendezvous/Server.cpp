@@ -14,6 +14,7 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 
 #include "installer/core/BigEndian.h"
@@ -55,13 +56,6 @@ void receiveBytes(int socket, void* data, std::uint32_t length) {
     }
 }
 
-std::uint32_t parseAddress(const std::string& text) {
-    in_addr address;
-    if (::inet_pton(AF_INET, text.c_str(), &address) != 1)
-        throw std::runtime_error("not an IPv4 address: " + text);
-    return ntohl(address.s_addr);
-}
-
 std::uint32_t drawChallenge() {
     static std::mutex mutex;
     static std::mt19937 generator{std::random_device{}()};
@@ -101,7 +95,7 @@ void Server::listen() {
         sockaddr_in address = {};
         address.sin_family = AF_INET;
         address.sin_port = htons(scenario.port);
-        address.sin_addr.s_addr = htonl(parseAddress(scenario.address));
+        address.sin_addr.s_addr = htonl(parseIpv4(scenario.address));
         if (::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
             ::listen(socket, 64) != 0)
             throw std::runtime_error("cannot listen on " + scenario.address + ":" +
@@ -157,12 +151,21 @@ void Server::run(int stopFd) {
             Exchange& exchange = exchanges.emplace_back();
             exchange.socket = socket;
             const Scenario& scenario = scenarios_[i];
-            exchange.thread = std::thread([this, &scenario, socket, peerName, &exchange, &exchangesMutex] {
-                serve(scenario, socket, peerName);
-                std::lock_guard done(exchangesMutex);
+            try {
+                exchange.thread =
+                    std::thread([this, &scenario, socket, peerName, &exchange, &exchangesMutex] {
+                        serve(scenario, socket, peerName);
+                        std::lock_guard done(exchangesMutex);
+                        ::close(socket);
+                        exchange.done = true;
+                    });
+            } catch (const std::system_error&) {
+                // No thread to spare: this installer is turned away, the
+                // others go on being served.
                 ::close(socket);
-                exchange.done = true;
-            });
+                exchanges.pop_back();
+                logLine(scenario.address + " " + peerName + " refused: no thread");
+            }
         }
     }
 
@@ -209,7 +212,7 @@ void Server::serve(const Scenario& scenario, int socket, const std::string& peer
             case Hello::kRedirect:
                 sendMessage(socket,
                             encodeMessage(kMsgRedirect, {scenario.wrongRedirectProof ? proof + 1 : proof,
-                                                         parseAddress(scenario.redirectTo)}));
+                                                         parseIpv4(scenario.redirectTo)}));
                 line << " redirect=" << scenario.redirectTo
                      << (scenario.wrongRedirectProof ? " proof=wrong" : "");
                 logLine(line.str());
@@ -296,6 +299,11 @@ void Server::serve(const Scenario& scenario, int socket, const std::string& peer
         logLine(line.str());
     } catch (std::int32_t) {
         line << " protocol-violation";
+        logLine(line.str());
+    } catch (const std::exception& error) {
+        // Whatever else goes wrong ends this exchange only: an exception
+        // that left the thread would end the whole server.
+        line << " failed: " << error.what();
         logLine(line.str());
     }
 }

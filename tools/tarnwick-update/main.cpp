@@ -15,9 +15,9 @@
 #include <cstring>
 #include <string>
 
-#include "installer/core/Outcome.h"
-#include "installer/core/UpdateRun.h"
 #include "installer/package/LaunchProgram.h"
+#include "installer/update/Outcome.h"
+#include "installer/update/UpdateRun.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "installer/package/LzmaUnpack.h"
+#include "installer/codec/LzmaUnpack.h"
 
 namespace tarnwick::ui {
 

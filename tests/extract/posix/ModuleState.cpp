@@ -1,7 +1,7 @@
 #include <dlfcn.h>
 
-#include "PakloomTesting.h"
 #include "extract/Mswin/Text.h"
+#include "tests/extract/PakloomTesting.h"
 
 namespace pakloom::test {
 

@@ -1,6 +1,6 @@
 #include <stdlib.h>
 
-#include "PakloomTesting.h"
+#include "tests/extract/PakloomTesting.h"
 
 namespace pakloom::test {
 

@@ -14,10 +14,10 @@
 #include "installer/core/Hosts.h"
 #include "installer/core/ServiceAddresses.h"
 #include "installer/net/ProxySettings.h"
-#include "installer/package/Registration.h"
+#include "installer/package/win32/Registration.h"
 #include "installer/ui/ResourceIds.h"
-#include "tests/installer/package/win32/RegistrationTesting.h"
 #include "tests/support/ScriptedPeer.h"
+#include "tests/support/win32/RegistrationTesting.h"
 #include "tools/tarnwick-driver/WindowDriver.h"
 #include "tools/tarnwick-pack/PackageBuilder.h"
 

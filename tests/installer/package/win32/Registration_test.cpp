@@ -1,4 +1,4 @@
-#include "installer/package/Registration.h"
+#include "installer/package/win32/Registration.h"
 
 #include <windows.h>
 
@@ -11,8 +11,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "RegistrationTesting.h"
 #include "installer/core/Hosts.h"
+#include "tests/support/win32/RegistrationTesting.h"
 
 namespace tarnwick::test {
 namespace {

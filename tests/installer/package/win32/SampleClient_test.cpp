@@ -8,8 +8,8 @@
 #include <sstream>
 #include <thread>
 
-#include "RegistrationTesting.h"
-#include "installer/package/Registration.h"
+#include "installer/package/win32/Registration.h"
+#include "tests/support/win32/RegistrationTesting.h"
 
 namespace tarnwick::test {
 namespace {

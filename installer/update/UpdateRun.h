@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "installer/core/Hosts.h"
+#include "installer/core/ProgressSink.h"
+#include "installer/core/ServiceAddresses.h"
+#include "installer/net/Connection.h"
+#include "installer/update/Outcome.h"
+
+namespace tarnwick {
+
+// Redirects a run follows; the next one ends it as a failure.
+inline constexpr std::uint32_t kRedirectsPerRun = 8;
+
+// One update run as the worker thread performs it: the rendezvous exchange,
+// then the download and installation of the package offered. The inputs are
+// set before the run; the results are written by the run and may be read by
+// another thread once the worker has said that it finished.
+struct UpdateRun {
+    // The rendezvous server; the port is always 16000.
+    std::string rendezvousHost = hosts::kRendezvous;
+    // Shown "Connected..." and the job's progress; not owned, may be null.
+    ProgressSink* progress = nullptr;
+    // How long the server may take over each whole reply. A server that
+    // accepts and then stays silent would otherwise hold the run, and the
+    // user with it, for ever.
+    std::uint32_t replyTimeoutMilliseconds = kDefaultIdleTimeout;
+    // How long any peer (a proxy, the web server) may keep the run waiting
+    // for its next byte, and a web server for its whole response head.
+    std::uint32_t idleTimeoutMilliseconds = kDefaultIdleTimeout;
+
+    Outcome outcome = kOutcomeNone;
+    // The installed client program; empty unless the outcome is installed
+    // and the package flagged a program.
+    std::string launchPath;
+    std::uint32_t installedSize = 0;
+};
+
+// Runs the exchange and the update job and leaves the outcome in run. Every
+// failure ends in the outcome; nothing is thrown.
+void runUpdate(UpdateRun& run) noexcept;
+
+}  // namespace tarnwick
