@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "installer/core/BigEndian.h"
+#include "installer/core/ByteOrder.h"
 #include "installer/core/Failure.h"
 #include "installer/core/UserNotice.h"
 #include "installer/net/Connection.h"

@@ -1,6 +1,6 @@
 #include "installer/package/UpdateJob.h"
 
-#include "installer/core/BigEndian.h"
+#include "installer/core/ByteOrder.h"
 #include "installer/core/Failure.h"
 #include "installer/core/UserNotice.h"
 #include "installer/package/LzmaUnpack.h"

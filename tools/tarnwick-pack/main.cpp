@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "installer/core/BigEndian.h"
+#include "installer/core/ByteOrder.h"
 #include "installer/package/LzmaUnpack.h"
 #include "tools/tarnwick-pack/FolderScan.h"
 #include "tools/tarnwick-pack/PackageBuilder.h"

@@ -16,7 +16,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "installer/core/BigEndian.h"
+#include "installer/core/ByteOrder.h"
 #include "installer/core/KeyedTransform.h"
 #include "installer/core/RendezvousMessage.h"
 
