@@ -8,10 +8,10 @@
 #include <ctime>
 #include <string>
 
-#include "installer/app/Sockets.h"
 #include "installer/core/ChallengeGenerator.h"
 #include "installer/core/UserNotice.h"
 #include "installer/package/LaunchProgram.h"
+#include "installer/platform/Socket.h"
 #include "installer/ui/AlreadyInstalledDialog.h"
 #include "installer/ui/FrameWndEx.h"
 #include "installer/ui/InstallOptionsDialog.h"
@@ -57,7 +57,8 @@ InstallerApp::~InstallerApp() {
 }
 
 bool InstallerApp::InitInstance() {
-    if (!startSockets()) return false;
+    // Without sockets no update can run.
+    if (!platform::startSockets()) return false;
     // Shell links are made through COM on this thread; without it they are
     // simply skipped, like every other failed registration step.
     [[maybe_unused]] const HRESULT com = OleInitialize(nullptr);
