@@ -141,14 +141,14 @@ void InstallerApp::startUpdate() {
     run = UpdateRun{};
     run.progress = progressWindow.get();
 
-    workerThread = CreateThread(nullptr, 0, &InstallerApp::workerMain, this, CREATE_SUSPENDED, nullptr);
-    if (workerThread == nullptr) {
+    workerThread.reset(CreateThread(nullptr, 0, &InstallerApp::workerMain, this, CREATE_SUSPENDED, nullptr));
+    if (!workerThread) {
         // No worker means no run: end it as a run that failed to connect,
         // so that the user may try again.
         run.outcome = kOutcomeNoConnection;
         postUpdateFinished();
     } else {
-        ResumeThread(workerThread);
+        ResumeThread(workerThread.get());
     }
     updateStarted_ = true;
 }
@@ -165,11 +165,10 @@ void InstallerApp::postUpdateFinished() const {
 }
 
 void InstallerApp::endWorker() {
-    if (workerThread == nullptr) return;
+    if (!workerThread) return;
     // The worker has posted its last message and only returns after it.
-    WaitForSingleObject(workerThread, INFINITE);
-    CloseHandle(workerThread);
-    workerThread = nullptr;
+    WaitForSingleObject(workerThread.get(), INFINITE);
+    workerThread.reset();
 }
 
 void InstallerApp::onUpdateFinished() {

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "WindowDriver.h"
+#include "installer/platform/win32/UniqueHandle.h"
 #include "installer/ui/NoResponseDialog.h"
 #include "installer/ui/ResourceIds.h"
 #include "tests/support/ScratchDir.h"
@@ -247,16 +248,16 @@ TEST(NoResponseDialog, ExitOrAnEndWithoutChoiceEndsTheProcessWithCodeZero) {
         PROCESS_INFORMATION process{};
         ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                    &startup, &process));
-        if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) {
+        const platform::UniqueHandle thread(process.hThread);
+        const platform::UniqueHandle child(process.hProcess);
+        if (WaitForSingleObject(child.get(), 20000) != WAIT_OBJECT_0) {
             ADD_FAILURE() << "the dialog did not end the process";
-            TerminateProcess(process.hProcess, 1);
-            WaitForSingleObject(process.hProcess, INFINITE);
+            TerminateProcess(child.get(), 1);
+            WaitForSingleObject(child.get(), INFINITE);
         }
         DWORD code = 1;
-        GetExitCodeProcess(process.hProcess, &code);
+        GetExitCodeProcess(child.get(), &code);
         EXPECT_EQ(code, 0u);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
     }
 }
 
