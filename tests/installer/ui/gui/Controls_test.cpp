@@ -9,6 +9,7 @@
 #include "installer/ui/LargeIcon.h"
 #include "installer/ui/ProgressWindow.h"
 #include "installer/ui/ThemeLibrary.h"
+#include "installer/ui/framework/Gdi.h"
 
 namespace tarnwick::ui {
 namespace {
@@ -19,25 +20,14 @@ using namespace tarnwick::ui::test;
 class Canvas {
 public:
     explicit Canvas(int size) : size_(size) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = size;
-        info.bmiHeader.biHeight = -size;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ =
-            CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&pixels_), nullptr, 0);
-        previous_ = SelectObject(dc_, bitmap_);
-        for (int i = 0; i < size * size; ++i)
+        void* pixels = nullptr;
+        EXPECT_TRUE(bitmap_.createDib(size, size, 32, true, &pixels));
+        EXPECT_TRUE(dc_.select(bitmap_));
+        pixels_ = static_cast<std::uint32_t*>(pixels);
+        for (int i = 0; pixels_ != nullptr && i < size * size; ++i)
             pixels_[i] = 0x00FFFFFF;
     }
-    ~Canvas() {
-        SelectObject(dc_, previous_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    HDC dc() const { return dc_; }
+    HDC dc() const { return dc_.handle(); }
     std::uint32_t at(int x, int y) const {
         GdiFlush();
         return pixels_[y * size_ + x] & 0x00FFFFFF;
@@ -45,9 +35,9 @@ public:
 
 private:
     int size_;
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ previous_;
+    // The bitmap outlives the DC it is selected into.
+    CBitmap bitmap_;
+    CDC dc_{nullptr};
     std::uint32_t* pixels_ = nullptr;
 };
 
@@ -102,10 +92,7 @@ TEST(IconList, DimmedImagesAreHalfTransparent) {
 
 // Reads what the bar shows on the screen.
 COLORREF pixelOf(HWND window, int x, int y) {
-    const HDC dc = GetDC(window);
-    const COLORREF colour = GetPixel(dc, x, y);
-    ReleaseDC(window, dc);
-    return colour;
+    return GetPixel(CClientDC(window).handle(), x, y);
 }
 
 TEST(ProgressBar, ClassicBarDrawsHalfAsSixteenChunks) {

@@ -165,9 +165,7 @@ TEST(ModalDialog, MissingResourceGivesMinusOneAndShowsNothing) {
 }
 
 TEST(Fonts, PointSizeAndBoldDialogFont) {
-    const HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const int dpi = GetDeviceCaps(CClientDC(nullptr).handle(), LOGPIXELSY);
     ASSERT_EQ(dpi, 96) << "the test display runs at 96 dpi";
     EXPECT_EQ(pointsToHeight(8), -11);
 
