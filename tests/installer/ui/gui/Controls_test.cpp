@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "WindowDriver.h"
+#include "GuiTesting.h"
 #include "installer/ui/IconList.h"
 #include "installer/ui/LargeIcon.h"
 #include "installer/ui/ProgressWindow.h"
@@ -14,6 +14,7 @@
 namespace tarnwick::ui {
 namespace {
 
+using namespace tarnwick::driver;
 using namespace tarnwick::ui::test;
 
 // A white 32-bit canvas to blend icons onto, its pixels readable.
@@ -112,10 +113,10 @@ TEST(ProgressBar, ClassicBarDrawsHalfAsSixteenChunks) {
     EXPECT_EQ(layout.step(), 10);
 
     EXPECT_TRUE(pumpUntil([&] { return bar.phase() >= 3; }, 2000));
-    saveScreenshot(window.handle(), "progress-classic-busy");
+    screenshot(window.handle(), "progress-classic-busy");
 
     window.setProgress(1, 2);
-    settle(window.handle());
+    paintOwnWindow(window.handle());
     const COLORREF chunk = GetSysColor(COLOR_ACTIVECAPTION);
     const HWND barWindow = bar.handle();
     EXPECT_EQ(pixelOf(barWindow, 3, 8), chunk);
@@ -124,7 +125,7 @@ TEST(ProgressBar, ClassicBarDrawsHalfAsSixteenChunks) {
     EXPECT_NE(pixelOf(barWindow, 162, 8), chunk) << "nothing after it";
 
     window.setProgress(512, 2048);
-    saveScreenshot(window.handle(), "progress-classic-512-of-2048");
+    screenshot(window.handle(), "progress-classic-512-of-2048");
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <string>
 #include <thread>
 
-#include "WindowDriver.h"
+#include "GuiTesting.h"
 #include "installer/platform/win32/UniqueHandle.h"
 #include "installer/ui/NoResponseDialog.h"
 #include "installer/ui/ResourceIds.h"
@@ -14,6 +14,7 @@
 namespace tarnwick::ui {
 namespace {
 
+using namespace tarnwick::driver;
 using namespace tarnwick::ui::test;
 
 constexpr const char* kProxyCaption = "Proxy Settings";
@@ -80,7 +81,7 @@ TEST_F(ProxyDialog, OpensFilledAndFollowsTheGroupRules) {
         EXPECT_TRUE(allEnabled(dialog, kSocksGroup, true));
         EXPECT_TRUE(allEnabled(dialog, kSocksLogin, true));
         EXPECT_EQ(focusOf(dialog), GetDlgItem(dialog, IDC_SOCKS_HOST));
-        saveScreenshot(dialog, "proxy-settings");
+        screenshot(dialog, "proxy-settings");
 
         click(dialog, IDC_SOCKS4);
         settle(dialog);
@@ -173,7 +174,7 @@ TEST(NoResponseDialog, ConnectReturnsAndProxiesKeepsItOpen) {
             const HWND dialog = waitForWindow(kNoResponseCaption);
             ASSERT_NE(dialog, nullptr);
             EXPECT_EQ(itemText(dialog, IDC_TEXT), "Click the Connect button to try again.");
-            saveScreenshot(dialog, "no-response");
+            screenshot(dialog, "no-response");
             click(dialog, IDC_RETRY_OR_REMOVE);
             const HWND proxies = waitForWindow(kProxyCaption);
             ASSERT_NE(proxies, nullptr);
@@ -212,6 +213,7 @@ TEST(NoResponseDialog, ExitAndEscapeGiveTwo) {
 namespace tarnwick::ui {
 namespace {
 
+using namespace tarnwick::driver;
 using namespace tarnwick::ui::test;
 
 // Run only as child processes of the test below: the dialog must end the
