@@ -19,28 +19,6 @@ constexpr const char* kPlace = "SevenZip::ArchiveExtractCallback::GetStream";
 ArchiveExtractCallback::ArchiveExtractCallback(IInArchive* archive, const std::u16string& destinationFolder)
     : archive_(archive), destinationFolder_(destinationFolder) {}
 
-Result ArchiveExtractCallback::QueryInterface(const Guid& iid, void** object) {
-    if (iid == kIUnknownId || iid == kIArchiveExtractCallbackId) {
-        *object = static_cast<IArchiveExtractCallback*>(this);
-    } else if (iid == kICryptoGetTextPasswordId) {
-        *object = static_cast<ICryptoGetTextPassword*>(this);
-    } else {
-        return kNoInterface;
-    }
-    AddRef();
-    return kOk;
-}
-
-std::uint32_t ArchiveExtractCallback::AddRef() {
-    return references_.Increment();
-}
-
-std::uint32_t ArchiveExtractCallback::Release() {
-    const std::uint32_t left = references_.Decrement();
-    if (left == 0) delete this;
-    return left;
-}
-
 Result ArchiveExtractCallback::SetTotal(std::uint64_t) {
     return kOk;
 }

@@ -3,22 +3,19 @@
 #include <string>
 
 #include "extract/SevenZip/EngineInterfaces.h"
+#include "extract/SevenZip/EngineObject.h"
 #include "extract/SevenZip/InterfaceHolder.h"
-#include "extract/SevenZip/ReferenceCount.h"
 
 namespace SevenZip {
 
 // Given to the engine for the extraction: places each item below the
 // destination folder. Progress and per-item results are not looked at, and
 // every password request is refused.
-class ArchiveExtractCallback final : public IArchiveExtractCallback, public ICryptoGetTextPassword {
+class ArchiveExtractCallback final
+    : public EngineObject<ArchiveExtractCallback, IArchiveExtractCallback, ICryptoGetTextPassword> {
 public:
     // Holds a reference of its own on archive (when not null).
     ArchiveExtractCallback(IInArchive* archive, const std::u16string& destinationFolder);
-
-    Result QueryInterface(const Guid& iid, void** object) override;
-    std::uint32_t AddRef() override;
-    std::uint32_t Release() override;
 
     Result SetTotal(std::uint64_t total) override;
     Result SetCompleted(const std::uint64_t* completed) override;
@@ -31,6 +28,7 @@ public:
     Result CryptoGetTextPassword(void** password) override;
 
 private:
+    friend EngineObject;
     ~ArchiveExtractCallback() = default;
 
     Result PlaceItem(std::uint32_t index, ISequentialOutStream** stream);
@@ -38,7 +36,6 @@ private:
     // Declared first so that it is released last, after the path is freed.
     InterfaceHolder<IInArchive> archive_;
     std::u16string destinationFolder_;
-    ReferenceCount references_;
 };
 
 }  // namespace SevenZip

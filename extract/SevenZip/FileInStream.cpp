@@ -8,28 +8,6 @@ namespace SevenZip {
 FileInStream::FileInStream(const std::u16string& archivePath)
     : file_(Mswin::OpenFileHandle(archivePath, Mswin::kOpenExisting, Mswin::kGenericRead)) {}
 
-Result FileInStream::QueryInterface(const Guid& iid, void** object) {
-    if (iid == kIUnknownId || iid == kIInStreamId) {
-        *object = static_cast<IInStream*>(this);
-    } else if (iid == kIStreamGetSizeId) {
-        *object = static_cast<IStreamGetSize*>(this);
-    } else {
-        return kNoInterface;
-    }
-    AddRef();
-    return kOk;
-}
-
-std::uint32_t FileInStream::AddRef() {
-    return references_.Increment();
-}
-
-std::uint32_t FileInStream::Release() {
-    const std::uint32_t left = references_.Decrement();
-    if (left == 0) delete this;
-    return left;
-}
-
 Result FileInStream::Read(void* data, std::uint32_t size, std::uint32_t* processed) {
     if (!processed) return kFail;
     if (!Mswin::ReadFromFile(file_.Get(), data, size, processed))

@@ -4,31 +4,27 @@
 
 #include "extract/Mswin/ScopedHandle.h"
 #include "extract/SevenZip/EngineInterfaces.h"
-#include "extract/SevenZip/ReferenceCount.h"
+#include "extract/SevenZip/EngineObject.h"
 
 namespace SevenZip {
 
 // The archive file as the engine's seekable input. No buffering: every Read
 // is one system call of the size the engine asks for.
-class FileInStream final : public IInStream, public IStreamGetSize {
+class FileInStream final : public EngineObject<FileInStream, IInStream, IStreamGetSize> {
 public:
     // Opens the archive at once, read-only and unshared; throws the
     // Ostrel::Log::LogException of "Could not open <path>." if it cannot.
     explicit FileInStream(const std::u16string& archivePath);
-
-    Result QueryInterface(const Guid& iid, void** object) override;
-    std::uint32_t AddRef() override;
-    std::uint32_t Release() override;
 
     Result Read(void* data, std::uint32_t size, std::uint32_t* processed) override;
     Result Seek(std::int64_t offset, std::uint32_t origin, std::uint64_t* newPosition) override;
     Result GetSize(std::uint64_t* size) override;
 
 private:
+    friend EngineObject;
     ~FileInStream() = default;
 
     Mswin::ScopedHandle file_;
-    ReferenceCount references_;
 };
 
 }  // namespace SevenZip

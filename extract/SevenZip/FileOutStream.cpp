@@ -8,23 +8,6 @@ namespace SevenZip {
 FileOutStream::FileOutStream(const std::u16string& path)
     : file_(Mswin::OpenFileHandle(path, Mswin::kCreateAlways, Mswin::kGenericAll)) {}
 
-Result FileOutStream::QueryInterface(const Guid& iid, void** object) {
-    if (!(iid == kIUnknownId || iid == kISequentialOutStreamId)) return kNoInterface;
-    *object = static_cast<ISequentialOutStream*>(this);
-    AddRef();
-    return kOk;
-}
-
-std::uint32_t FileOutStream::AddRef() {
-    return references_.Increment();
-}
-
-std::uint32_t FileOutStream::Release() {
-    const std::uint32_t left = references_.Decrement();
-    if (left == 0) delete this;
-    return left;
-}
-
 Result FileOutStream::Write(const void* data, std::uint32_t size, std::uint32_t* processed) {
     std::uint32_t written = 0;
     if (!Mswin::WriteToFile(file_.Get(), data, size, &written))

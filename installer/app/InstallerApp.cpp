@@ -8,10 +8,10 @@
 #include <ctime>
 #include <string>
 
-#include "installer/app/Sockets.h"
 #include "installer/core/ChallengeGenerator.h"
 #include "installer/core/UserNotice.h"
 #include "installer/package/LaunchProgram.h"
+#include "installer/platform/Socket.h"
 #include "installer/ui/AlreadyInstalledDialog.h"
 #include "installer/ui/FrameWndEx.h"
 #include "installer/ui/InstallOptionsDialog.h"
@@ -57,7 +57,8 @@ InstallerApp::~InstallerApp() {
 }
 
 bool InstallerApp::InitInstance() {
-    if (!startSockets()) return false;
+    // Without sockets no update can run.
+    if (!platform::startSockets()) return false;
     // Shell links are made through COM on this thread; without it they are
     // simply skipped, like every other failed registration step.
     [[maybe_unused]] const HRESULT com = OleInitialize(nullptr);
@@ -140,14 +141,14 @@ void InstallerApp::startUpdate() {
     run = UpdateRun{};
     run.progress = progressWindow.get();
 
-    workerThread = CreateThread(nullptr, 0, &InstallerApp::workerMain, this, CREATE_SUSPENDED, nullptr);
-    if (workerThread == nullptr) {
+    workerThread.reset(CreateThread(nullptr, 0, &InstallerApp::workerMain, this, CREATE_SUSPENDED, nullptr));
+    if (!workerThread) {
         // No worker means no run: end it as a run that failed to connect,
         // so that the user may try again.
         run.outcome = kOutcomeNoConnection;
         postUpdateFinished();
     } else {
-        ResumeThread(workerThread);
+        ResumeThread(workerThread.get());
     }
     updateStarted_ = true;
 }
@@ -164,11 +165,10 @@ void InstallerApp::postUpdateFinished() const {
 }
 
 void InstallerApp::endWorker() {
-    if (workerThread == nullptr) return;
+    if (!workerThread) return;
     // The worker has posted its last message and only returns after it.
-    WaitForSingleObject(workerThread, INFINITE);
-    CloseHandle(workerThread);
-    workerThread = nullptr;
+    WaitForSingleObject(workerThread.get(), INFINITE);
+    workerThread.reset();
 }
 
 void InstallerApp::onUpdateFinished() {

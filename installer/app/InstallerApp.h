@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "installer/package/win32/Registration.h"
+#include "installer/platform/win32/UniqueHandle.h"
 #include "installer/ui/ProgressWindow.h"
 #include "installer/ui/framework/Application.h"
 #include "installer/update/UpdateRun.h"
@@ -52,7 +53,7 @@ public:
 
     InstallOptions options;
     std::unique_ptr<ui::ProgressWindow> progressWindow;
-    HANDLE workerThread = nullptr;
+    platform::UniqueHandle workerThread;
     // The current run: its rendezvous host is the one built in.
     UpdateRun run;
 

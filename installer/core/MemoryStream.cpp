@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "installer/core/BigEndian.h"
+#include "installer/core/ByteOrder.h"
 #include "installer/platform/Md5.h"
 
 namespace tarnwick {

@@ -1,5 +1,6 @@
 #include "installer/net/ProtocolText.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -21,6 +22,11 @@ int equalsIgnoreCase(const char* a, const char* b) {
         ++b;
     }
     return upper(*a) - upper(*b);
+}
+
+bool sameIgnoringCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return upper(x) == upper(y); });
 }
 
 bool startsWithIgnoreCase(const char* text, const char* prefix) {

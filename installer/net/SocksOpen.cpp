@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "installer/core/BigEndian.h"
+#include "installer/core/ByteOrder.h"
 #include "installer/core/Failure.h"
 #include "installer/core/UserNotice.h"
 #include "installer/net/Connection.h"
@@ -140,7 +140,7 @@ void Connection::open(const char* host, std::uint16_t port) {
     }
     // With both proxies configured, the HTTP proxy itself is reached directly.
     if (settings.useHttpProxy() && port == settings.httpProxyPort() &&
-        equalsIgnoreCase(host, settings.httpProxyHost()) == 0) {
+        sameIgnoringCase(host, settings.httpProxyHost())) {
         connectTo(host, port);
         return;
     }

@@ -1,17 +1,12 @@
 #include "installer/package/EntryName.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "installer/net/ProtocolText.h"
 
 namespace tarnwick {
 
 namespace {
-
-bool sameIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-    });
-}
 
 // Windows opens a device for these names whatever extension follows them,
 // and also with blanks before the extension ("NUL .txt").

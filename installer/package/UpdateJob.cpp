@@ -1,7 +1,7 @@
 #include "installer/package/UpdateJob.h"
 
 #include "installer/codec/LzmaUnpack.h"
-#include "installer/core/BigEndian.h"
+#include "installer/core/ByteOrder.h"
 #include "installer/core/Failure.h"
 #include "installer/core/UserNotice.h"
 #include "installer/package/PackageHeader.h"

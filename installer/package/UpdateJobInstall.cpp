@@ -1,10 +1,10 @@
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 #include "installer/core/Failure.h"
 #include "installer/core/MemoryStream.h"
 #include "installer/core/UserNotice.h"
+#include "installer/net/ProtocolText.h"
 #include "installer/package/EntryName.h"
 #include "installer/package/UpdateJob.h"
 #include "installer/platform/FileSystem.h"
@@ -34,12 +34,6 @@ constexpr std::uint8_t kFlagResetFolder = 0x08;
 
 constexpr std::uint32_t kFullPathCapacity = 3072;
 constexpr std::uint32_t kFolderPathCapacity = 1024;
-
-bool sameTextIgnoringCase(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
-}
 
 void appendText(char* buffer, std::uint32_t capacity, const char* text) {
     const std::size_t used = std::strlen(buffer);
@@ -154,7 +148,7 @@ void UpdateJob::finish(const std::string& programPath) {
         (cut == std::string::npos ? std::string() : programPath.substr(0, cut + 1)) + kClientProgramName;
     // A program that already carries the name must not be deleted as the old
     // copy it would replace.
-    if (sameTextIgnoringCase(target, programPath)) {
+    if (sameIgnoringCase(target, programPath)) {
         platform::makeStartable(programPath.c_str());
         setLaunchPath(programPath);
         return;

@@ -11,6 +11,13 @@ namespace tarnwick::platform {
 using SocketHandle = std::uintptr_t;
 inline constexpr SocketHandle kNoSocket = ~SocketHandle{0};
 
+// Makes the system's sockets usable for the rest of the process: starts
+// Winsock 1.1 once on Windows (never stopped), nothing elsewhere. The calls
+// below do it themselves on first use; a program calls it first thing to
+// learn at once whether any socket can ever work. False when none can; a
+// later call gives the same answer.
+[[nodiscard]] bool startSockets();
+
 // A stream socket whose small writes leave at once (no Nagle delay), or
 // kNoSocket when the system refuses one.
 [[nodiscard]] SocketHandle openTcpSocket();

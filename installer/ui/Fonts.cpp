@@ -3,33 +3,35 @@
 #include <windows.h>
 
 #include <cstring>
-#include <memory>
+#include <utility>
 
 #include "installer/ui/logic/FontSize.h"
 
 namespace tarnwick::ui {
 
 int pointsToHeight(int points) {
-    const HDC screen = GetDC(nullptr);
-    const int pixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return pointsToHeightAt(points, pixelsPerInch);
+    return pointsToHeightAt(points, GetDeviceCaps(CClientDC(nullptr).handle(), LOGPIXELSY));
 }
 
-CFont* makeFont(const char* face, int points, bool bold) {
+CFont makeFont(const char* face, int points, bool bold) {
     LOGFONTA description{};
     description.lfHeight = pointsToHeight(points);
     description.lfWeight = bold ? FW_BOLD : 0;
     std::strncpy(description.lfFaceName, face, LF_FACESIZE - 1);
-    auto font = std::make_unique<CFont>();
-    if (!font->create(description)) return nullptr;
-    return font.release();
+    CFont font;
+    // An empty font tells the caller.
+    [[maybe_unused]] const bool made = font.create(description);
+    return font;
 }
 
 CFont* boldDialogFont() {
     // A function-local static is initialised once even when two threads
-    // open their first dialog at the same time.
-    static CFont* const font = makeFont("MS Shell Dlg 2", 8, true);
+    // open their first dialog at the same time. It is never deleted:
+    // windows may use it until the process ends.
+    static CFont* const font = [] {
+        CFont made = makeFont("MS Shell Dlg 2", 8, true);
+        return made ? new CFont(std::move(made)) : nullptr;
+    }();
     return font;
 }
 

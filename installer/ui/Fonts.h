@@ -1,6 +1,6 @@
 #pragma once
 
-#include "installer/ui/framework/Font.h"
+#include "installer/ui/framework/Gdi.h"
 
 namespace tarnwick::ui {
 
@@ -8,9 +8,9 @@ namespace tarnwick::ui {
 // character height).
 int pointsToHeight(int points);
 
-// A new font, owned by the caller: face and size, bold or normal, every
-// other attribute left to the font mapper. Null when GDI cannot make it.
-CFont* makeFont(const char* face, int points, bool bold);
+// A new font: face and size, bold or normal, every other attribute left to
+// the font mapper. Empty when GDI cannot make it.
+CFont makeFont(const char* face, int points, bool bold);
 
 // "MS Shell Dlg 2", 8 points, bold: the dialogs' headlines and the progress
 // window's status line. Made on first use, kept until the process ends;

@@ -105,33 +105,28 @@ void CFrameWndEx::followTheme() {
 }
 
 LRESULT CFrameWndEx::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // Unlike a dialog, a frame may be outside the modal level; clicked while
+    // a dialog is up, such a frame still comes up among the other windows,
+    // beneath the modal ones, as the click would have brought it.
+    static constexpr LayerRules kFrameRules{
+        // Frames apply the rules hidden or shown: a frame is set up before it
+        // shows, and keeping the dialogs above it meanwhile does no harm.
+        .onlyWhileVisible = false,
+        // A frame may be moved or sized while a dialog is up (the progress
+        // window under the cancel question); every such change raises the
+        // dialogs again, so that none ends up beneath it.
+        .onlyZOrderChanges = false,
+        // The frame's edge is its own (it follows the theme); once the
+        // activation has gone on to the dialog, the frame is recalculated
+        // and drawn again so that caption and edge show the state it ended
+        // in.
+        .redrawAfterPassingActivation = true,
+    };
+    if (const auto answer = handleLayerMessage(handle(), layer_, kFrameRules, message, wParam, lParam))
+        return *answer;
     switch (message) {
-        case WM_ACTIVATE:
-            if (LOWORD(wParam) != WA_INACTIVE && modalCount() != 0) {
-                activateTopmostModal();
-                SetWindowPos(handle(), nullptr, 0, 0, 0, 0, kRedrawFrame);
-                return 0;
-            }
-            break;
-        case WM_WINDOWPOSCHANGING:
-            if (layer_.level() == WindowLayer::kModal) {
-                raiseModalWindows();
-                reinterpret_cast<WINDOWPOS*>(lParam)->flags |= SWP_NOZORDER;
-                return 0;
-            }
-            break;
-        case WM_MOUSEACTIVATE:
-            if (reinterpret_cast<HWND>(wParam) == handle() && !canActivate(layer_)) {
-                if (layer_.level() != WindowLayer::kModal) BringWindowToTop(handle());
-                alertTopmostModal();
-                return MA_NOACTIVATEANDEAT;
-            }
-            break;
         case WM_NCHITTEST:
             return hitTestForResizeMode(Default(message, wParam, lParam), resizeMode_);
-        case kTaskbarSystemMenu:
-            if (!canActivate(layer_)) return 0;
-            break;
         case WM_THEMECHANGED:
             followTheme();
             return 0;

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "installer/ui/framework/Gdi.h"
+
 namespace tarnwick::ui {
 
 // A strip of square images with alpha, loaded once from an "ICONLIST"
@@ -15,7 +17,7 @@ public:
     IconList(UINT resourceId, std::uint8_t dimmedAlpha);
     IconList(const IconList&) = delete;
     IconList& operator=(const IconList&) = delete;
-    virtual ~IconList();
+    virtual ~IconList() = default;
 
     // Blends image index onto dc, scaled to the rectangle; nothing for an
     // index past the end.
@@ -27,7 +29,7 @@ public:
 private:
     std::uint32_t size_ = 0;
     std::uint32_t count_ = 0;
-    HBITMAP strip_ = nullptr;
+    CBitmap strip_;
     std::uint8_t dimmedAlpha_;
 };
 

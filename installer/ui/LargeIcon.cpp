@@ -21,11 +21,9 @@ void CLargeIcon::PreSubclassWindow() {
 
 LRESULT CLargeIcon::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_PAINT) return CStatic::WindowProc(message, wParam, lParam);
-    PAINTSTRUCT paint;
-    const HDC dc = BeginPaint(handle(), &paint);
+    const CPaintDC dc(handle());
     const int side = static_cast<int>(size_);
-    icons_.draw(dc, RECT{0, 0, side, side}, index_, false);
-    EndPaint(handle(), &paint);
+    icons_.draw(dc.handle(), RECT{0, 0, side, side}, index_, false);
     return 0;
 }
 

@@ -70,37 +70,24 @@ void CModalDialog::setHeadlineFont(int id) {
 }
 
 LRESULT CModalDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_ACTIVATE:
-            if (IsWindowVisible(handle()) && LOWORD(wParam) != WA_INACTIVE && modalCount() != 0) {
-                activateTopmostModal();
-                return 0;
-            }
-            break;
-        case WM_WINDOWPOSCHANGING: {
-            auto* change = reinterpret_cast<WINDOWPOS*>(lParam);
-            if (IsWindowVisible(handle()) && layer_.level() == WindowLayer::kModal &&
-                !(change->flags & SWP_NOZORDER)) {
-                raiseModalWindows();
-                change->flags |= SWP_NOZORDER;
-                return 0;
-            }
-            break;
-        }
-        case WM_MOUSEACTIVATE:
-            if (reinterpret_cast<HWND>(wParam) == handle() && topmostModalLayer() != &layer_) {
-                alertTopmostModal();
-                return MA_NOACTIVATEANDEAT;
-            }
-            break;
-        case WM_NCHITTEST:
-            return hitTestForResizeMode(Default(message, wParam, lParam), resizeMode_);
-        case kTaskbarSystemMenu:
-            if (!canActivate(layer_)) return 0;
-            break;
-        default:
-            break;
-    }
+    // A dialog is always at the modal level, so a click it refuses never
+    // raises it: raising modal windows is the list's work.
+    static constexpr LayerRules kDialogRules{
+        // The modal loop shows a dialog only once it is idle; until then it
+        // is set up hidden and is not among the windows the list activates
+        // or raises, so handing its activation or place on would give them
+        // to an older dialog. It takes both as it shows.
+        .onlyWhileVisible = true,
+        // The system centres and sizes a dialog as it is made; those changes
+        // pass, only a change of its place in the Z order becomes a raise.
+        .onlyZOrderChanges = true,
+        // A dialog's frame is the system's standard one, drawn anew by the
+        // activation change itself.
+        .redrawAfterPassingActivation = false,
+    };
+    if (const auto answer = handleLayerMessage(handle(), layer_, kDialogRules, message, wParam, lParam))
+        return *answer;
+    if (message == WM_NCHITTEST) return hitTestForResizeMode(Default(message, wParam, lParam), resizeMode_);
     return CDialog::WindowProc(message, wParam, lParam);
 }
 

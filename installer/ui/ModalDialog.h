@@ -38,8 +38,4 @@ private:
 // area into a plain border, so the window shows its edge but keeps its size.
 LRESULT hitTestForResizeMode(LRESULT answer, std::uint8_t resizeMode);
 
-// The system menu of a taskbar button (0x313) is offered only to windows
-// that may be activated.
-constexpr UINT kTaskbarSystemMenu = 0x313;
-
 }  // namespace tarnwick::ui

@@ -14,18 +14,6 @@ constexpr int kClassicChunkWidth = 8;
 constexpr int kClassicGapWidth = 2;
 constexpr int kClassicEdge = 2;
 
-HBITMAP createBitmap(int width, int height, WORD bitsPerPixel, bool topDown, void** pixels) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = topDown ? -height : height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = bitsPerPixel;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* ignored = nullptr;
-    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, pixels ? pixels : &ignored, nullptr, 0);
-}
-
 RECT shrunk(RECT rect, int by) {
     InflateRect(&rect, -by, -by);
     return rect;
@@ -35,38 +23,29 @@ RECT shrunk(RECT rect, int by) {
 
 ProgressBar::~ProgressBar() {
     if (handle() != nullptr && busy_) KillTimer(handle(), kAnimationTimer);
-    releaseResources();
-}
-
-void ProgressBar::releaseResources() {
-    if (theme_ != nullptr) theme::closeThemeData(theme_);
-    theme_ = nullptr;
-    if (chunkImage_ != nullptr) DeleteObject(chunkImage_);
-    chunkImage_ = nullptr;
-    if (backBuffer_ != nullptr) DeleteObject(backBuffer_);
-    backBuffer_ = nullptr;
 }
 
 ChunkLayout ProgressBar::layout() const {
     RECT client{};
     GetClientRect(handle(), &client);
-    const HDC dc = GetDC(handle());
-    const RECT content = contentRect(dc, client);
-    ReleaseDC(handle(), dc);
+    const CClientDC dc(handle());
+    const RECT content = contentRect(dc.handle(), client);
     return {content.left, content.right, chunkWidth_, gapWidth_};
 }
 
 RECT ProgressBar::contentRect(HDC dc, const RECT& client) const {
-    if (theme_ != nullptr) return theme::getThemeBackgroundContentRect(theme_, dc, kBarPart, 0, client);
+    if (theme_) return theme::getThemeBackgroundContentRect(theme_.get(), dc, kBarPart, 0, client);
     return shrunk(client, kClassicEdge);
 }
 
 void ProgressBar::rebuild() {
-    releaseResources();
-    if (theme::themingInUse()) theme_ = theme::openThemeData(handle(), L"PROGRESS");
-    if (theme_ != nullptr) {
-        chunkWidth_ = theme::getThemeMetric(theme_, kBarPart, 0, kChunkSizeMetric, kClassicChunkWidth);
-        gapWidth_ = theme::getThemeMetric(theme_, kBarPart, 0, kSpaceSizeMetric, kClassicGapWidth);
+    theme_ = theme::Data();
+    chunkImage_.reset();
+    backBuffer_.reset();
+    if (theme::themingInUse()) theme_ = theme::Data(handle(), L"PROGRESS");
+    if (theme_) {
+        chunkWidth_ = theme::getThemeMetric(theme_.get(), kBarPart, 0, kChunkSizeMetric, kClassicChunkWidth);
+        gapWidth_ = theme::getThemeMetric(theme_.get(), kBarPart, 0, kSpaceSizeMetric, kClassicGapWidth);
     } else {
         chunkWidth_ = kClassicChunkWidth;
         gapWidth_ = kClassicGapWidth;
@@ -76,23 +55,25 @@ void ProgressBar::rebuild() {
     RECT client{};
     GetClientRect(handle(), &client);
     if (client.right - client.left == 0) return;
-    backBuffer_ = createBitmap(client.right, client.bottom, 24, false, nullptr);
+    // Without a back buffer nothing is painted; the bar stays as it was.
+    [[maybe_unused]] const bool buffered =
+        backBuffer_.createDib(client.right, client.bottom, 24, false, nullptr);
     if (!busy_) return;
 
-    const HDC windowDc = GetDC(handle());
-    const RECT content = contentRect(windowDc, client);
-    ReleaseDC(handle(), windowDc);
+    const RECT content = contentRect(CClientDC(handle()).handle(), client);
     chunkHeight_ = content.bottom - content.top;
     if (chunkWidth_ <= 0 || chunkHeight_ <= 0) return;
     void* pixels = nullptr;
-    chunkImage_ = createBitmap(chunkWidth_, chunkHeight_, 32, false, &pixels);
-    if (chunkImage_ == nullptr) return;
-    const HDC memory = CreateCompatibleDC(nullptr);
-    const HGDIOBJ previous = SelectObject(memory, chunkImage_);
-    drawChunk(memory, RECT{0, 0, chunkWidth_, chunkHeight_});
-    GdiFlush();
-    SelectObject(memory, previous);
-    DeleteDC(memory);
+    if (!chunkImage_.createDib(chunkWidth_, chunkHeight_, 32, false, &pixels)) return;
+    {
+        CDC memory(nullptr);
+        if (!memory.select(chunkImage_)) {
+            chunkImage_.reset();
+            return;
+        }
+        drawChunk(memory.handle(), RECT{0, 0, chunkWidth_, chunkHeight_});
+        GdiFlush();
+    }
     // GDI leaves the alpha bytes at 0; the blends use per-pixel alpha, so
     // the chunk is made opaque and the graded opacity comes from each blend.
     auto* pixel = static_cast<std::uint8_t*>(pixels);
@@ -101,54 +82,46 @@ void ProgressBar::rebuild() {
 }
 
 void ProgressBar::drawChunk(HDC dc, const RECT& rect) const {
-    if (theme_ != nullptr) {
-        theme::drawThemeBackground(theme_, dc, kChunkPart, 0, rect);
+    if (theme_) {
+        theme::drawThemeBackground(theme_.get(), dc, kChunkPart, 0, rect);
         return;
     }
-    const HBRUSH brush = CreateSolidBrush(chunkColour_);
-    FillRect(dc, &rect, brush);
-    DeleteObject(brush);
+    CBrush brush;
+    if (brush.createSolid(chunkColour_)) FillRect(dc, &rect, brush.handle());
 }
 
 void ProgressBar::paint() {
-    PAINTSTRUCT paintInfo;
-    const HDC dc = BeginPaint(handle(), &paintInfo);
+    const CPaintDC dc(handle());
     RECT client{};
     GetClientRect(handle(), &client);
-    if (backBuffer_ != nullptr) {
-        const HDC memory = CreateCompatibleDC(dc);
-        const HGDIOBJ previous = SelectObject(memory, backBuffer_);
-        RECT content;
-        if (theme_ != nullptr) {
-            theme::drawThemeBackground(theme_, memory, kBarPart, 0, client);
-            content = theme::getThemeBackgroundContentRect(theme_, memory, kBarPart, 0, client);
-        } else {
-            RECT frame = client;
-            DrawEdge(memory, &frame, BDR_SUNKENOUTER, BF_RECT | BF_MIDDLE);
-            content = shrunk(client, kClassicEdge);
-        }
-        const ChunkLayout chunks{content.left, content.right, chunkWidth_, gapWidth_};
-        if (busy_ && chunkImage_ != nullptr) {
-            const HDC chunkDc = CreateCompatibleDC(dc);
-            const HGDIOBJ previousChunk = SelectObject(chunkDc, chunkImage_);
+    CDC memory(dc.handle());
+    if (!memory.select(backBuffer_)) return;
+    RECT content;
+    if (theme_) {
+        theme::drawThemeBackground(theme_.get(), memory.handle(), kBarPart, 0, client);
+        content = theme::getThemeBackgroundContentRect(theme_.get(), memory.handle(), kBarPart, 0, client);
+    } else {
+        RECT frame = client;
+        DrawEdge(memory.handle(), &frame, BDR_SUNKENOUTER, BF_RECT | BF_MIDDLE);
+        content = shrunk(client, kClassicEdge);
+    }
+    const ChunkLayout chunks{content.left, content.right, chunkWidth_, gapWidth_};
+    if (busy_ && chunkImage_) {
+        CDC chunkDc(dc.handle());
+        if (chunkDc.select(chunkImage_)) {
             for (const BusyChunk& chunk : busyChunks(chunks, phase_)) {
                 const int width = chunk.span.right - chunk.span.left;
                 const BLENDFUNCTION blend{AC_SRC_OVER, 0, chunk.alpha, AC_SRC_ALPHA};
-                AlphaBlend(memory, chunk.span.left, content.top, width, chunkHeight_, chunkDc, 0, 0, width,
-                           chunkHeight_, blend);
-            }
-            SelectObject(chunkDc, previousChunk);
-            DeleteDC(chunkDc);
-        } else {
-            for (const ChunkSpan& span : filledChunks(chunks, position_, range_)) {
-                drawChunk(memory, RECT{span.left, content.top, span.right, content.bottom});
+                AlphaBlend(memory.handle(), chunk.span.left, content.top, width, chunkHeight_,
+                           chunkDc.handle(), 0, 0, width, chunkHeight_, blend);
             }
         }
-        BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, previous);
-        DeleteDC(memory);
+    } else {
+        for (const ChunkSpan& span : filledChunks(chunks, position_, range_)) {
+            drawChunk(memory.handle(), RECT{span.left, content.top, span.right, content.bottom});
+        }
     }
-    EndPaint(handle(), &paintInfo);
+    BitBlt(dc.handle(), 0, 0, client.right, client.bottom, memory.handle(), 0, 0, SRCCOPY);
 }
 
 void ProgressBar::setPosition(std::uint32_t done, std::uint32_t total) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "installer/ui/ThemeLibrary.h"
+#include "installer/ui/framework/Gdi.h"
 #include "installer/ui/framework/Static.h"
 #include "installer/ui/logic/BarGeometry.h"
 
@@ -28,7 +29,7 @@ public:
     std::uint32_t position() const { return position_; }
     std::uint32_t range() const { return range_; }
     std::uint32_t phase() const { return phase_; }
-    bool themed() const { return theme_ != nullptr; }
+    bool themed() const { return static_cast<bool>(theme_); }
     // Where the chunks go in the current client area.
     ChunkLayout layout() const;
 
@@ -42,21 +43,20 @@ private:
 
     void rebuild();
     void paint();
-    void releaseResources();
     RECT contentRect(HDC dc, const RECT& client) const;
     void drawChunk(HDC dc, const RECT& rect) const;
 
     std::uint32_t position_ = 0;
     std::uint32_t range_ = 0;
-    theme::Handle theme_ = nullptr;
+    theme::Data theme_;
     COLORREF chunkColour_ = 0;
     int chunkWidth_ = 8;
     int gapWidth_ = 2;
     int chunkHeight_ = 0;
     bool busy_ = false;
     std::uint32_t phase_ = 0;
-    HBITMAP chunkImage_ = nullptr;
-    HBITMAP backBuffer_ = nullptr;
+    CBitmap chunkImage_;
+    CBitmap backBuffer_;
 };
 
 }  // namespace tarnwick::ui

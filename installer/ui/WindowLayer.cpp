@@ -117,4 +117,37 @@ void raiseModalWindows() {
     }
 }
 
+std::optional<LRESULT> handleLayerMessage(HWND window, const WindowLayer& layer, const LayerRules& rules,
+                                          UINT message, WPARAM wParam, LPARAM lParam) {
+    const bool applies = !rules.onlyWhileVisible || IsWindowVisible(window);
+    switch (message) {
+        case WM_ACTIVATE:
+            if (!applies || LOWORD(wParam) == WA_INACTIVE || modalCount() == 0) break;
+            activateTopmostModal();
+            if (rules.redrawAfterPassingActivation)
+                SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                             SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+            return 0;
+        case WM_WINDOWPOSCHANGING: {
+            auto* change = reinterpret_cast<WINDOWPOS*>(lParam);
+            if (!applies || layer.level() != WindowLayer::kModal) break;
+            if (rules.onlyZOrderChanges && (change->flags & SWP_NOZORDER)) break;
+            raiseModalWindows();
+            change->flags |= SWP_NOZORDER;
+            return 0;
+        }
+        case WM_MOUSEACTIVATE:
+            if (reinterpret_cast<HWND>(wParam) != window || canActivate(layer)) break;
+            if (layer.level() != WindowLayer::kModal) BringWindowToTop(window);
+            alertTopmostModal();
+            return MA_NOACTIVATEANDEAT;
+        case kTaskbarSystemMenu:
+            if (!canActivate(layer)) return 0;
+            break;
+        default:
+            break;
+    }
+    return std::nullopt;
+}
+
 }  // namespace tarnwick::ui

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
+#include <optional>
 
 namespace tarnwick::ui {
 
@@ -45,5 +48,33 @@ bool canActivate(const WindowLayer& layer);
 // Puts every visible modal window on top, in the order the layers were
 // made, so that the newest ends highest.
 void raiseModalWindows();
+
+// The system menu of a taskbar button (0x313) is offered only to windows
+// that may be activated.
+constexpr UINT kTaskbarSystemMenu = 0x313;
+
+// Where dialogs and frames differ in keeping the modal order; each kind
+// says why it sets these as it does.
+struct LayerRules {
+    // Activation and Z-order changes are redirected only while the window
+    // is visible.
+    bool onlyWhileVisible;
+    // Only a change that would move the window in the Z order is turned
+    // into raising the modal windows; other position changes pass as they are.
+    bool onlyZOrderChanges;
+    // After handing its activation to the topmost modal window the window
+    // redraws its frame.
+    bool redrawAfterPassingActivation;
+};
+
+// The handling every layered window shares: activation goes to the topmost
+// modal window; a modal window's Z-order changes raise all modal windows
+// instead; a click on a window that may not be activated is eaten, with the
+// topmost modal window alerted (a window outside the modal level is first
+// brought up beneath the modal ones, as a click would); the taskbar button's
+// system menu is refused to it. The answer when the message was handled
+// here; nothing when the window's own handling is to follow.
+std::optional<LRESULT> handleLayerMessage(HWND window, const WindowLayer& layer, const LayerRules& rules,
+                                          UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace tarnwick::ui

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "installer/core/BigEndian.h"
+#include "installer/core/ByteOrder.h"
 #include "installer/core/KeyedTransform.h"
 #include "installer/core/RendezvousMessage.h"
 #include "installer/net/ProxySettings.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <system_error>
 
-#include "installer/core/BigEndian.h"
+#include "installer/core/ByteOrder.h"
 #include "installer/package/PackageHeader.h"
 #include "installer/package/UpdateJob.h"
 #include "tests/fuzz/FuzzSupport.h"

@@ -11,10 +11,13 @@
 #include <string>
 
 #include "installer/package/win32/Registration.h"
+#include "installer/platform/win32/UniqueHandle.h"
 
 namespace tarnwick::client {
 
 namespace {
+
+using platform::UniqueHandle;
 
 constexpr char kCaption[] = "Tarnwick";
 
@@ -60,21 +63,22 @@ bool startFolderRemoval(const std::string& programPath, const std::string& folde
         std::string(temporary) + "tarnwick-remover-" + std::to_string(GetCurrentProcessId()) + ".exe";
     if (!CopyFileA(programPath.c_str(), helper.c_str(), FALSE)) return false;
 
-    HANDLE self = nullptr;
-    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, SYNCHRONIZE,
-                         TRUE, 0))
+    // Inherited by the copy; this process needs it only until the copy starts.
+    UniqueHandle self;
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), self.put(),
+                         SYNCHRONIZE, TRUE, 0))
         return false;
     std::string commandLine = "\"" + helper + "\" " + kRemoveFolderSwitch + " " +
-                              std::to_string(reinterpret_cast<std::uintptr_t>(self)) + " \"" + folder + "\"";
+                              std::to_string(reinterpret_cast<std::uintptr_t>(self.get())) + " \"" + folder +
+                              "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    const bool started = CreateProcessA(helper.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
-                                        nullptr, temporary, &startup, &process);
-    CloseHandle(self);
-    if (!started) return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    if (!CreateProcessA(helper.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, temporary,
+                        &startup, &process))
+        return false;
+    const UniqueHandle thread(process.hThread);
+    const UniqueHandle copy(process.hProcess);
     return true;
 }
 
@@ -103,8 +107,8 @@ int uninstall() {
 
 int finishFolderRemoval(const std::string& arguments) {
     char* rest = nullptr;
-    const auto client =
-        reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(std::strtoull(arguments.c_str(), &rest, 10)));
+    UniqueHandle client(
+        reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(std::strtoull(arguments.c_str(), &rest, 10))));
     std::string folder = rest == nullptr ? std::string() : std::string(rest);
     folder.erase(0, folder.find_first_not_of(' '));
     PathUnquoteSpacesA(folder.data());
@@ -112,9 +116,9 @@ int finishFolderRemoval(const std::string& arguments) {
     // Never sweep a whole drive, whatever the command line says.
     if (folder.empty() || PathIsRootA(folder.c_str())) return 1;
 
-    if (client != nullptr) {
-        WaitForSingleObject(client, 30000);
-        CloseHandle(client);
+    if (client) {
+        WaitForSingleObject(client.get(), 30000);
+        client.reset();
     }
     // Files may stay busy for a moment after their owner ended.
     for (int attempt = 0; attempt < 50; ++attempt) {

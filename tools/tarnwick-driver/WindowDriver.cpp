@@ -1,17 +1,44 @@
 #include "tools/tarnwick-driver/WindowDriver.h"
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace tarnwick::driver {
 
 namespace {
 
-constexpr DWORD kPollMs = 50;
+constexpr DWORD kPollMs = 10;
+// How long settle lets a window's thread paint, and how long it waits for
+// the thread to take a message at all.
+constexpr DWORD kPaintMs = 150;
+constexpr UINT kAnswerMs = 5000;
+
+struct Search {
+    const char* caption;
+    HWND found;
+};
+
+BOOL CALLBACK matchCaption(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<Search*>(context);
+    if (!IsWindowVisible(window)) return TRUE;
+    char caption[1024] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    if (std::strcmp(caption, search->caption) != 0) return TRUE;
+    search->found = window;
+    return FALSE;
+}
 
 HWND visibleWindow(const char* caption) {
-    const HWND window = FindWindowA(nullptr, caption);
-    return window != nullptr && IsWindowVisible(window) ? window : nullptr;
+    Search search{caption, nullptr};
+    EnumWindows(&matchCaption, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Returns once the window's thread has taken every message posted before.
+void flush(HWND window) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerMs, &ignored);
 }
 
 // Owns a screen capture's GDI objects.
@@ -28,32 +55,37 @@ struct Capture {
 
 }  // namespace
 
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount64() > deadline) return false;
+        Sleep(kPollMs);
+    }
+}
+
 HWND waitForWindow(const char* caption, int timeoutMs) {
     int which = 0;
     return waitForAnyWindow(&caption, 1, timeoutMs, which);
 }
 
 HWND waitForAnyWindow(const char* const* captions, int count, int timeoutMs, int& which) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        for (int i = 0; i < count; ++i) {
-            if (const HWND window = visibleWindow(captions[i])) {
+    HWND found = nullptr;
+    waitUntil(
+        [&] {
+            for (int i = 0; i < count && found == nullptr; ++i) {
+                found = visibleWindow(captions[i]);
                 which = i;
-                return window;
             }
-        }
-        if (GetTickCount() - start > static_cast<DWORD>(timeoutMs)) return nullptr;
-        Sleep(kPollMs);
-    }
+            return found != nullptr;
+        },
+        timeoutMs);
+    if (found != nullptr) settle(found);
+    return found;
 }
 
 bool waitForWindowGone(HWND window, int timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (IsWindow(window) && IsWindowVisible(window)) {
-        if (GetTickCount() - start > static_cast<DWORD>(timeoutMs)) return false;
-        Sleep(kPollMs);
-    }
-    return true;
+    return waitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
 }
 
 std::string visibleWindowCaptions() {
@@ -71,14 +103,40 @@ std::string visibleWindowCaptions() {
     return captions.empty() ? "none" : captions;
 }
 
+std::string windowText(HWND window) {
+    char buffer[1024] = {};
+    // Sent rather than GetWindowTextA: that reads the caption of a window of
+    // another process without asking it, which misses texts of controls.
+    SendMessageA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+    return buffer;
+}
+
 std::string itemText(HWND dialog, int id) {
-    char text[1024] = {};
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
+    return windowText(GetDlgItem(dialog, id));
 }
 
 bool isChecked(HWND dialog, int id) {
     return SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+bool isEnabled(HWND dialog, int id) {
+    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
+}
+
+HWND focusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+HWND activeOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndActive : nullptr;
+}
+
+HFONT fontOf(HWND dialog, int id) {
+    return reinterpret_cast<HFONT>(SendMessageA(GetDlgItem(dialog, id), WM_GETFONT, 0, 0));
 }
 
 void setChecked(HWND dialog, int id, bool checked) {
@@ -86,12 +144,35 @@ void setChecked(HWND dialog, int id, bool checked) {
 }
 
 void click(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    // A message posted to no window goes to the posting thread itself.
+    if (const HWND button = GetDlgItem(dialog, id)) PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+void pressKey(HWND window, UINT virtualKey) {
+    HWND target = focusOf(window);
+    if (target == nullptr) target = window;
+    const UINT scan = MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC);
+    PostMessageA(target, WM_KEYDOWN, virtualKey, 1 | static_cast<LPARAM>(scan) << 16);
+    PostMessageA(target, WM_KEYUP, virtualKey, 1 | static_cast<LPARAM>(scan) << 16 | LPARAM{3} << 30);
+}
+
+void typeText(HWND control, const std::string& text) {
+    for (char c : text)
+        PostMessageA(control, WM_CHAR, static_cast<unsigned char>(c), 1);
+    settle(control);
 }
 
 void closeWindow(HWND window) {
     PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+void settle(HWND window) {
+    // A sent message is handled only after the posted ones before it have
+    // been taken from the queue, and painting follows once it is empty.
+    flush(window);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Sleep(kPaintMs);
+    flush(window);
 }
 
 bool saveScreenshot(HWND window, const std::string& file) {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "installer/core/BigEndian.h"
+#include "installer/core/ByteOrder.h"
 
 extern "C" {
 #include "LzmaEnc.h"

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "installer/codec/LzmaUnpack.h"
-#include "installer/core/BigEndian.h"
+#include "installer/core/ByteOrder.h"
 #include "tools/tarnwick-pack/FolderScan.h"
 #include "tools/tarnwick-pack/PackageBuilder.h"
 

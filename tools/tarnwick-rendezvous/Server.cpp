@@ -17,7 +17,7 @@
 #include <system_error>
 #include <thread>
 
-#include "installer/core/BigEndian.h"
+#include "installer/core/ByteOrder.h"
 #include "installer/core/KeyedTransform.h"
 #include "installer/core/RendezvousMessage.h"
 

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstring>
 
+#include "installer/core/ByteOrder.h"
 #include "installer/core/Hosts.h"
 #include "installer/platform/win32/ComReference.h"
 #include "installer/platform/win32/RegistryKey.h"
@@ -62,30 +63,26 @@ constexpr std::size_t kCacheRecordSize = 552;
 constexpr std::size_t kCacheSizeOffset = 8;
 using CacheRecord = std::array<std::uint8_t, kCacheRecordSize>;
 
-void putLittleEndian(CacheRecord& record, std::size_t offset, std::uint64_t value, std::size_t width) {
-    for (std::size_t i = 0; i < width; ++i)
-        record[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
 void putInstalledSize(CacheRecord& record, std::uint32_t installedSize) {
-    putLittleEndian(record, kCacheSizeOffset, installedSize, 8);
+    storeLittleEndian64(record.data() + kCacheSizeOffset, installedSize);
 }
 
 CacheRecord newCacheRecord(std::uint32_t installedSize) {
     CacheRecord record{};
-    putLittleEndian(record, 0, kCacheRecordSize, 4);
-    putLittleEndian(record, 4, 1, 4);
+    storeLittleEndian32(record.data(), kCacheRecordSize);
+    storeLittleEndian32(record.data() + 4, 1);
     putInstalledSize(record, installedSize);
     SYSTEMTIME now;
     GetSystemTime(&now);
     FILETIME lastUsed{};
     SystemTimeToFileTime(&now, &lastUsed);
-    putLittleEndian(record, 16, (std::uint64_t{lastUsed.dwHighDateTime} << 32) | lastUsed.dwLowDateTime, 8);
-    putLittleEndian(record, 24, 3, 4);
+    storeLittleEndian32(record.data() + 16, lastUsed.dwLowDateTime);
+    storeLittleEndian32(record.data() + 20, lastUsed.dwHighDateTime);
+    storeLittleEndian32(record.data() + 24, 3);
     wchar_t name[262] = {};
     MultiByteToWideChar(CP_ACP, 0, kProductName, -1, name, 262);
     for (std::size_t i = 0; i < 262; ++i)
-        putLittleEndian(record, 28 + 2 * i, name[i], 2);
+        storeLittleEndian16(record.data() + 28 + 2 * i, static_cast<std::uint16_t>(name[i]));
     return record;
 }
 

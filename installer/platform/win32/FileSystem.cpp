@@ -6,7 +6,8 @@
 #include <shlobj.h>
 
 #include <cstring>
-#include <memory>
+
+#include "installer/platform/win32/UniqueHandle.h"
 
 namespace tarnwick::platform {
 
@@ -22,15 +23,6 @@ FILETIME toFileTime(std::int32_t seconds) {
     time.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
     return time;
 }
-
-struct HandleClose {
-    void operator()(HANDLE handle) const {
-        // Closing must not disturb the error a caller may still read.
-        const DWORD error = GetLastError();
-        CloseHandle(handle);
-        SetLastError(error);
-    }
-};
 
 }  // namespace
 
@@ -67,10 +59,10 @@ int removeTree(const char* path) {
 
 void setFileTimes(const char* path, std::int32_t modificationTime, std::int32_t creationTime) {
     // Backup semantics lets folders open too.
-    HANDLE raw = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (raw == INVALID_HANDLE_VALUE) return;
-    std::unique_ptr<void, HandleClose> file(raw);
+    const UniqueFileHandle file(CreateFileA(path, GENERIC_READ | GENERIC_WRITE,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                            FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file) return;
     const FILETIME created = toFileTime(creationTime);
     const FILETIME modified = toFileTime(modificationTime);
     SetFileTime(file.get(), &created, nullptr, &modified);
@@ -80,17 +72,17 @@ bool writeFileWithTimes(const char* path, const std::uint8_t* bytes, std::uint32
                         std::int32_t modificationTime, std::int32_t creationTime) {
     // The sharing and disposition of the C library's "wb": readers may look
     // on, and an existing file is emptied.
-    HANDLE raw = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (raw == INVALID_HANDLE_VALUE) return false;
-    std::unique_ptr<void, HandleClose> file(raw);
+    UniqueFileHandle file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     for (std::uint32_t done = 0; done < count;) {
         DWORD written = 0;
         if (!WriteFile(file.get(), bytes + done, count - done, &written, nullptr) || written == 0)
             return false;
         done += written;
     }
-    // Times set through the handle stay as given when it closes.
+    // Times set through the handle stay as given when it closes. The close
+    // is where a delayed write fails, so its answer is the caller's.
     const FILETIME created = toFileTime(creationTime);
     const FILETIME modified = toFileTime(modificationTime);
     SetFileTime(file.get(), &created, nullptr, &modified);

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "installer/platform/win32/UniqueHandle.h"
+
 namespace tarnwick::platform {
 
 bool startProgram(const char* applicationName, const char* commandLine, const char* workingFolder) {
@@ -17,8 +19,8 @@ bool startProgram(const char* applicationName, const char* commandLine, const ch
         workingFolder && *workingFolder ? workingFolder : nullptr, &startup, &process);
     if (!started) return false;
     // The program is not waited for; its handles are not needed.
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    const UniqueHandle thread(process.hThread);
+    const UniqueHandle program(process.hProcess);
     return true;
 }
 

@@ -11,21 +11,19 @@ SOCKET native(SocketHandle socket) {
     return static_cast<SOCKET>(socket);
 }
 
-// The program initialises Winsock once at start-up; a process that uses
-// sockets without that (a test, a tool) gets it here, on first use, and
-// keeps it until the process ends.
-void ensureStarted() {
+}  // namespace
+
+bool startSockets() {
     static const bool started = [] {
         WSADATA data;
         return WSAStartup(MAKEWORD(1, 1), &data) == 0;
     }();
-    (void)started;
+    return started;
 }
 
-}  // namespace
-
 SocketHandle openTcpSocket() {
-    ensureStarted();
+    // A failed start shows in the call that follows.
+    static_cast<void>(startSockets());
     const SOCKET created = ::socket(AF_INET, SOCK_STREAM, 0);
     if (created == INVALID_SOCKET) {
         return kNoSocket;
@@ -54,7 +52,8 @@ bool parseDottedQuad(const char* text, std::uint32_t& address) {
 }
 
 bool lookUpHost(const char* host, std::uint32_t& address) {
-    ensureStarted();
+    // A failed start shows in the call that follows.
+    static_cast<void>(startSockets());
     const hostent* found = ::gethostbyname(host);
     if (found == nullptr || found->h_addrtype != AF_INET || found->h_addr_list[0] == nullptr) {
         WSASetLastError(WSAEINVAL);

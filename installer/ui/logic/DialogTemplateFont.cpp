@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "installer/core/ByteOrder.h"
+
 namespace tarnwick::ui {
 
 namespace {
@@ -22,7 +24,7 @@ public:
 
     std::optional<std::uint16_t> word() {
         if (position_ + 2 > length_) return std::nullopt;
-        const auto value = static_cast<std::uint16_t>(data_[position_] | data_[position_ + 1] << 8);
+        const std::uint16_t value = loadLittleEndian16(data_ + position_);
         position_ += 2;
         return value;
     }
@@ -54,14 +56,10 @@ private:
     std::size_t position_ = 0;
 };
 
-std::uint32_t readDword(const std::uint8_t* at) {
-    return std::uint32_t{at[0]} | std::uint32_t{at[1]} << 8 | std::uint32_t{at[2]} << 16 |
-           std::uint32_t{at[3]} << 24;
-}
-
 void putWord(std::vector<std::uint8_t>& out, std::uint16_t value) {
-    out.push_back(static_cast<std::uint8_t>(value & 0xFF));
-    out.push_back(static_cast<std::uint8_t>(value >> 8));
+    std::uint8_t bytes[2];
+    storeLittleEndian16(bytes, value);
+    out.insert(out.end(), bytes, bytes + 2);
 }
 
 void padToDword(std::vector<std::uint8_t>& out) {
@@ -85,7 +83,7 @@ std::vector<std::uint8_t> replaceDialogFont(const std::uint8_t* dialogTemplate, 
     const std::size_t styleOffset = extended ? 12 : 0;
     const std::size_t fixedHeader = extended ? 26 : 18;
     if (length < fixedHeader) return {};
-    const std::uint32_t style = readDword(dialogTemplate + styleOffset);
+    const std::uint32_t style = loadLittleEndian32(dialogTemplate + styleOffset);
 
     reader.seek(fixedHeader);
     if (!reader.skipNameOrOrdinal() || !reader.skipNameOrOrdinal() || !reader.skipString()) return {};
@@ -109,9 +107,7 @@ std::vector<std::uint8_t> replaceDialogFont(const std::uint8_t* dialogTemplate, 
     const std::size_t controls = std::min(alignToDword(reader.position()), length);
 
     std::vector<std::uint8_t> out(dialogTemplate, dialogTemplate + fontOffset);
-    const std::uint32_t newStyle = style | kSetFontStyle;
-    for (int i = 0; i < 4; ++i)
-        out[styleOffset + i] = static_cast<std::uint8_t>(newStyle >> (8 * i));
+    storeLittleEndian32(out.data() + styleOffset, style | kSetFontStyle);
     putWord(out, points);
     if (extended) {
         putWord(out, weight);

@@ -3,21 +3,13 @@
 #include <cstring>
 
 #include "installer/codec/LzmaUnpack.h"
+#include "installer/core/ByteOrder.h"
 
 namespace tarnwick::ui {
 
-namespace {
-
-std::uint32_t littleEndian32(const std::uint8_t* at) {
-    return std::uint32_t{at[0]} | std::uint32_t{at[1]} << 8 | std::uint32_t{at[2]} << 16 |
-           std::uint32_t{at[3]} << 24;
-}
-
-}  // namespace
-
 std::optional<IconListHeader> readIconListHeader(const std::uint8_t* resource, std::size_t length) {
     if (resource == nullptr || length < kIconListHeaderSize) return std::nullopt;
-    const IconListHeader header{littleEndian32(resource), littleEndian32(resource + 4)};
+    const IconListHeader header{loadLittleEndian32(resource), loadLittleEndian32(resource + 4)};
     if (header.imageSize == 0 || header.imageCount == 0) return std::nullopt;
     // The square of a 32-bit size fits 64 bits, but four times it may not:
     // a size of 2^31 would wrap to a strip of 0 bytes.

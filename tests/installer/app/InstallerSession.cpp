@@ -70,8 +70,8 @@ InstallerProcess::InstallerProcess() {
     PROCESS_INFORMATION process{};
     if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                        &process)) {
-        CloseHandle(process.hThread);
-        process_ = process.hProcess;
+        const platform::UniqueHandle thread(process.hThread);
+        process_.reset(process.hProcess);
     } else {
         startError_ = GetLastError();
     }
@@ -79,24 +79,23 @@ InstallerProcess::InstallerProcess() {
 
 InstallerProcess::~InstallerProcess() {
     if (latest_ == this) latest_ = nullptr;
-    if (process_ == nullptr) return;
-    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) TerminateProcess(process_, 99);
-    CloseHandle(process_);
+    if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT)
+        TerminateProcess(process_.get(), 99);
 }
 
 bool InstallerProcess::waitForExit(int timeoutMs, DWORD& code) {
-    if (process_ == nullptr || WaitForSingleObject(process_, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0)
+    if (!process_ || WaitForSingleObject(process_.get(), static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0)
         return false;
-    return GetExitCodeProcess(process_, &code) != 0;
+    return GetExitCodeProcess(process_.get(), &code) != 0;
 }
 
 std::string InstallerProcess::latestState() {
     const InstallerProcess* run = latest_;
     if (run == nullptr) return "none held";
-    if (run->process_ == nullptr) return "not started (error " + std::to_string(run->startError_) + ")";
+    if (!run->process_) return "not started (error " + std::to_string(run->startError_) + ")";
     DWORD code = 0;
-    if (WaitForSingleObject(run->process_, 0) == WAIT_TIMEOUT) return "running";
-    GetExitCodeProcess(run->process_, &code);
+    if (WaitForSingleObject(run->process_.get(), 0) == WAIT_TIMEOUT) return "running";
+    GetExitCodeProcess(run->process_.get(), &code);
     return "ended with code " + std::to_string(code);
 }
 

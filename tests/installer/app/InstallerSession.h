@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "installer/platform/win32/UniqueHandle.h"
+
 namespace tarnwick::test {
 
 // Where Wine shows a path of the machine it runs on: drive Z: is its root.
@@ -37,7 +39,7 @@ public:
     // Ends a run that the test left hanging.
     ~InstallerProcess();
 
-    bool started() const { return process_ != nullptr; }
+    bool started() const { return static_cast<bool>(process_); }
     // True when the program ended in time; code is then its exit code.
     [[nodiscard]] bool waitForExit(int timeoutMs, DWORD& code);
 
@@ -46,7 +48,7 @@ public:
     static std::string latestState();
 
 private:
-    HANDLE process_ = nullptr;
+    platform::UniqueHandle process_;
     DWORD startError_ = 0;
     static InstallerProcess* latest_;
 };

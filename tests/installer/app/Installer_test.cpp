@@ -488,7 +488,7 @@ TEST_F(InstallerTest, NoResponseAndConnectWhileTheProgressWindowIsMovedStillFini
 
 TEST_F(InstallerTest, AnHttpProxySetInTheProxySettingsCarriesTheDownload) {
     connectThroughProxy(kProxiedPackageName, [](HWND proxies) {
-        setChecked(proxies, IDC_USE_HTTP_PROXY, true);
+        ASSERT_FALSE(isChecked(proxies, IDC_USE_HTTP_PROXY)) << "a click is to tick it";
         click(proxies, IDC_USE_HTTP_PROXY);
         SetDlgItemTextA(proxies, IDC_HTTP_HOST, "127.0.6.2");
         SetDlgItemTextA(proxies, IDC_HTTP_PORT, "3128");
@@ -497,10 +497,8 @@ TEST_F(InstallerTest, AnHttpProxySetInTheProxySettingsCarriesTheDownload) {
 
 TEST_F(InstallerTest, ASocks5ProxyWithAPasswordSetInTheProxySettingsCarriesTheRun) {
     connectThroughProxy(kSocksedPackageName, [](HWND proxies) {
-        setChecked(proxies, IDC_USE_SOCKS_PROXY, true);
+        ASSERT_FALSE(isChecked(proxies, IDC_USE_SOCKS_PROXY)) << "a click is to tick it";
         click(proxies, IDC_USE_SOCKS_PROXY);
-        setChecked(proxies, IDC_SOCKS4, false);
-        setChecked(proxies, IDC_SOCKS5, true);
         click(proxies, IDC_SOCKS5);
         SetDlgItemTextA(proxies, IDC_SOCKS_HOST, "127.0.6.3");
         SetDlgItemTextA(proxies, IDC_SOCKS_PORT, "1080");

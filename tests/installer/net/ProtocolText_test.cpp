@@ -17,6 +17,20 @@ TEST(EqualsIgnoreCase, TreatsNullAsEmpty) {
     EXPECT_NE(equalsIgnoreCase(nullptr, "x"), 0);
 }
 
+// The bool form serves host names (terminated, possibly null) and file
+// names (views into longer texts, possibly holding zero bytes).
+TEST(SameIgnoringCase, FoldsLettersOnlyAndCountsEveryByte) {
+    EXPECT_TRUE(sameIgnoringCase("Proxy.LAN", "proxy.lan"));
+    EXPECT_TRUE(sameIgnoringCase(nullptr, ""));
+    EXPECT_FALSE(sameIgnoringCase("proxy", "proxy.lan"));
+    // '[' and '{' differ only in the bit that separates cases of letters.
+    EXPECT_FALSE(sameIgnoringCase("a[", "A{"));
+    EXPECT_TRUE(sameIgnoringCase(std::string_view("COM1").substr(0, 3), "com"));
+    EXPECT_FALSE(sameIgnoringCase(std::string_view("COM1"), "com"));
+    EXPECT_TRUE(sameIgnoringCase(std::string("A\0b", 3), std::string("a\0B", 3)));
+    EXPECT_FALSE(sameIgnoringCase(std::string("a\0b", 3), std::string("a\0c", 3)));
+}
+
 TEST(StartsWithIgnoreCase, MatchesPrefixesOnly) {
     EXPECT_TRUE(startsWithIgnoreCase("content-length: 5", "Content-Length: "));
     EXPECT_FALSE(startsWithIgnoreCase("Content-Length:5", "Content-Length: "));

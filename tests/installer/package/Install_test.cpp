@@ -17,7 +17,7 @@
 #include "tools/tarnwick-pack/PackageBuilder.h"
 
 #ifdef _WIN32
-#include <windows.h>
+#include "installer/platform/win32/UniqueHandle.h"
 #endif
 
 namespace tarnwick {
@@ -224,11 +224,12 @@ TEST_F(Install, ClientThatCannotBePutInPlaceIsReportedOnceAndNamesNothing) {
     fs::remove_all(root_ / "Tarnwick.exe");
     writeText(root_ / "Tarnwick.exe", "old program");
     const std::string running = (root_ / "Tarnwick.exe").string();
-    HANDLE held =
-        CreateFileA(running.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(install({file("next.exe", "new program", pack::kFlagClientProgram)}), kQuietFailure);
-    CloseHandle(held);
+    {
+        const platform::UniqueFileHandle held(
+            CreateFileA(running.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        EXPECT_EQ(install({file("next.exe", "new program", pack::kFlagClientProgram)}), kQuietFailure);
+    }
     EXPECT_EQ(contentOf(root_ / "Tarnwick.exe"), "old program");
     EXPECT_EQ(notices_.alerts(), std::vector(2, unableToLaunch));
 #endif
@@ -269,10 +270,10 @@ TEST_F(Install, FileThatCannotBeOpenedForWritingFailsTheInstall) {
     EXPECT_EQ(install({file("busy.txt", "x")}), kGeneralFailure);
 #ifdef _WIN32
     const std::string locked = (root_ / "locked.dll").string();
-    HANDLE held = CreateFileA(locked.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const platform::UniqueFileHandle held(
+        CreateFileA(locked.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(held);
     EXPECT_EQ(install({file("locked.dll", "x")}), kGeneralFailure);
-    CloseHandle(held);
 #endif
 }
 

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "installer/package/win32/Registration.h"
+#include "installer/platform/win32/UniqueHandle.h"
 #include "tests/support/win32/RegistrationTesting.h"
 
 namespace tarnwick::test {
@@ -25,11 +26,10 @@ int run(std::string commandLine, const char* variable, const std::string& value)
                                         nullptr, &startup, &process);
     SetEnvironmentVariableA(variable, nullptr);
     if (!started) return -1;
+    const platform::UniqueHandle thread(process.hThread);
+    const platform::UniqueHandle child(process.hProcess);
     DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    if (WaitForSingleObject(child.get(), 20000) == WAIT_OBJECT_0) GetExitCodeProcess(child.get(), &code);
     return static_cast<int>(code);
 }
 

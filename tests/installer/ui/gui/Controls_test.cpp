@@ -4,40 +4,31 @@
 
 #include <gtest/gtest.h>
 
-#include "WindowDriver.h"
+#include "GuiTesting.h"
 #include "installer/ui/IconList.h"
 #include "installer/ui/LargeIcon.h"
 #include "installer/ui/ProgressWindow.h"
 #include "installer/ui/ThemeLibrary.h"
+#include "installer/ui/framework/Gdi.h"
 
 namespace tarnwick::ui {
 namespace {
 
+using namespace tarnwick::driver;
 using namespace tarnwick::ui::test;
 
 // A white 32-bit canvas to blend icons onto, its pixels readable.
 class Canvas {
 public:
     explicit Canvas(int size) : size_(size) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = size;
-        info.bmiHeader.biHeight = -size;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ =
-            CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&pixels_), nullptr, 0);
-        previous_ = SelectObject(dc_, bitmap_);
-        for (int i = 0; i < size * size; ++i)
+        void* pixels = nullptr;
+        EXPECT_TRUE(bitmap_.createDib(size, size, 32, true, &pixels));
+        EXPECT_TRUE(dc_.select(bitmap_));
+        pixels_ = static_cast<std::uint32_t*>(pixels);
+        for (int i = 0; pixels_ != nullptr && i < size * size; ++i)
             pixels_[i] = 0x00FFFFFF;
     }
-    ~Canvas() {
-        SelectObject(dc_, previous_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    HDC dc() const { return dc_; }
+    HDC dc() const { return dc_.handle(); }
     std::uint32_t at(int x, int y) const {
         GdiFlush();
         return pixels_[y * size_ + x] & 0x00FFFFFF;
@@ -45,9 +36,9 @@ public:
 
 private:
     int size_;
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ previous_;
+    // The bitmap outlives the DC it is selected into.
+    CBitmap bitmap_;
+    CDC dc_{nullptr};
     std::uint32_t* pixels_ = nullptr;
 };
 
@@ -102,10 +93,7 @@ TEST(IconList, DimmedImagesAreHalfTransparent) {
 
 // Reads what the bar shows on the screen.
 COLORREF pixelOf(HWND window, int x, int y) {
-    const HDC dc = GetDC(window);
-    const COLORREF colour = GetPixel(dc, x, y);
-    ReleaseDC(window, dc);
-    return colour;
+    return GetPixel(CClientDC(window).handle(), x, y);
 }
 
 TEST(ProgressBar, ClassicBarDrawsHalfAsSixteenChunks) {
@@ -125,10 +113,10 @@ TEST(ProgressBar, ClassicBarDrawsHalfAsSixteenChunks) {
     EXPECT_EQ(layout.step(), 10);
 
     EXPECT_TRUE(pumpUntil([&] { return bar.phase() >= 3; }, 2000));
-    saveScreenshot(window.handle(), "progress-classic-busy");
+    screenshot(window.handle(), "progress-classic-busy");
 
     window.setProgress(1, 2);
-    settle(window.handle());
+    paintOwnWindow(window.handle());
     const COLORREF chunk = GetSysColor(COLOR_ACTIVECAPTION);
     const HWND barWindow = bar.handle();
     EXPECT_EQ(pixelOf(barWindow, 3, 8), chunk);
@@ -137,7 +125,7 @@ TEST(ProgressBar, ClassicBarDrawsHalfAsSixteenChunks) {
     EXPECT_NE(pixelOf(barWindow, 162, 8), chunk) << "nothing after it";
 
     window.setProgress(512, 2048);
-    saveScreenshot(window.handle(), "progress-classic-512-of-2048");
+    screenshot(window.handle(), "progress-classic-512-of-2048");
 }
 
 }  // namespace

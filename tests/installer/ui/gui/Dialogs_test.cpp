@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "WindowDriver.h"
+#include "GuiTesting.h"
 #include "installer/core/UserNotice.h"
 #include "installer/ui/AlertDialog.h"
 #include "installer/ui/AlreadyInstalledDialog.h"
@@ -14,6 +14,7 @@
 namespace tarnwick::ui {
 namespace {
 
+using namespace tarnwick::driver;
 using namespace tarnwick::ui::test;
 
 constexpr const char* kInstallCaption = "Tarnwick - Install";
@@ -37,7 +38,7 @@ TEST(InstallOptionsDialog, ShowsTheOptionsAndReadsThemBackOnInstall) {
                       GetClientRect(GetDlgItem(dialog, IDC_PRODUCT_IMAGE), &image);
                       EXPECT_EQ(image.right, 132);
                       EXPECT_EQ(image.bottom, 132);
-                      saveScreenshot(dialog, "install-options");
+                      screenshot(dialog, "install-options");
                       click(dialog, IDC_DESKTOP_SHORTCUT);
                       click(dialog, IDC_QUICK_LAUNCH_SHORTCUT);
                       click(dialog, IDOK);
@@ -65,7 +66,7 @@ TEST(InstallOptionsDialog, CancelAsksFirstAndOnlyYesCloses) {
                       EXPECT_EQ(itemText(confirm, IDC_TEXT), "Are you sure you want to quit the installer?");
                       EXPECT_EQ(itemText(confirm, IDOK), "&Yes");
                       EXPECT_EQ(itemText(confirm, IDCANCEL), "&No");
-                      saveScreenshot(confirm, "cancel-confirmation");
+                      screenshot(confirm, "cancel-confirmation");
 
                       pressKey(confirm, VK_RETURN);  // the default: No
                       ASSERT_TRUE(waitForWindowGone(confirm));
@@ -113,7 +114,7 @@ TEST(AlreadyInstalledDialog, GivesOneThreeOrTwo) {
                           if (!screenshotTaken) {
                               EXPECT_EQ(itemText(dialog, IDC_HEADLINE), "Tarnwick is already installed");
                               EXPECT_EQ(fontOf(dialog, IDC_HEADLINE), boldDialogFont()->handle());
-                              saveScreenshot(dialog, "already-installed");
+                              screenshot(dialog, "already-installed");
                               screenshotTaken = true;
                           }
                           c.act(dialog);
@@ -139,7 +140,7 @@ TEST(Alert, ShowsTitleAsCaptionAndHeadlineThroughTheNoticeSeam) {
             EXPECT_EQ(fontOf(dialog, IDC_HEADLINE), boldDialogFont()->handle());
             EXPECT_EQ(itemText(dialog, IDC_TEXT), kText);
             EXPECT_EQ(itemText(dialog, IDOK), "OK");
-            saveScreenshot(dialog, "alert");
+            screenshot(dialog, "alert");
             pressKey(dialog, VK_RETURN);
             EXPECT_TRUE(waitForWindowGone(dialog));
         });
@@ -165,9 +166,7 @@ TEST(ModalDialog, MissingResourceGivesMinusOneAndShowsNothing) {
 }
 
 TEST(Fonts, PointSizeAndBoldDialogFont) {
-    const HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const int dpi = GetDeviceCaps(CClientDC(nullptr).handle(), LOGPIXELSY);
     ASSERT_EQ(dpi, 96) << "the test display runs at 96 dpi";
     EXPECT_EQ(pointsToHeight(8), -11);
 

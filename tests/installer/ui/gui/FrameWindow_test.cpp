@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "WindowDriver.h"
+#include "GuiTesting.h"
 #include "installer/ui/FocusNavigation.h"
 #include "installer/ui/FrameWndEx.h"
 #include "installer/ui/ThemeLibrary.h"
@@ -8,6 +8,7 @@
 namespace tarnwick::ui {
 namespace {
 
+using namespace tarnwick::driver;
 using namespace tarnwick::ui::test;
 
 // A shown frame with edit fields: first, a disabled one, a hidden one, a

@@ -6,12 +6,13 @@
 #include <string>
 #include <thread>
 
-#include "WindowDriver.h"
+#include "GuiTesting.h"
 #include "installer/ui/Fonts.h"
 
 namespace tarnwick::ui {
 namespace {
 
+using namespace tarnwick::driver;
 using namespace tarnwick::ui::test;
 
 std::string statusOf(const ProgressWindow& window) {
@@ -102,13 +103,13 @@ TEST(ProgressWindow, BarGoesFromBusyToDoneOfTotalAndBack) {
     const std::uint32_t phase = bar.phase();
     EXPECT_TRUE(pumpUntil([&] { return bar.phase() >= phase + 4; }, 2000))
         << "the animation moves on its timer";
-    saveScreenshot(window.handle(), "progress-busy");
+    screenshot(window.handle(), "progress-busy");
 
     fromWorker(window, [](ProgressSink& sink) { sink.setProgress(512, 2048); });
     EXPECT_FALSE(bar.busy());
     EXPECT_EQ(bar.position(), 512u);
     EXPECT_EQ(bar.range(), 2048u);
-    saveScreenshot(window.handle(), "progress-512-of-2048");
+    screenshot(window.handle(), "progress-512-of-2048");
 
     window.setProgress(0, 0);
     EXPECT_TRUE(bar.busy());

@@ -5,7 +5,8 @@
 #include <string>
 #include <thread>
 
-#include "WindowDriver.h"
+#include "GuiTesting.h"
+#include "installer/platform/win32/UniqueHandle.h"
 #include "installer/ui/NoResponseDialog.h"
 #include "installer/ui/ResourceIds.h"
 #include "tests/support/ScratchDir.h"
@@ -13,6 +14,7 @@
 namespace tarnwick::ui {
 namespace {
 
+using namespace tarnwick::driver;
 using namespace tarnwick::ui::test;
 
 constexpr const char* kProxyCaption = "Proxy Settings";
@@ -79,7 +81,7 @@ TEST_F(ProxyDialog, OpensFilledAndFollowsTheGroupRules) {
         EXPECT_TRUE(allEnabled(dialog, kSocksGroup, true));
         EXPECT_TRUE(allEnabled(dialog, kSocksLogin, true));
         EXPECT_EQ(focusOf(dialog), GetDlgItem(dialog, IDC_SOCKS_HOST));
-        saveScreenshot(dialog, "proxy-settings");
+        screenshot(dialog, "proxy-settings");
 
         click(dialog, IDC_SOCKS4);
         settle(dialog);
@@ -172,7 +174,7 @@ TEST(NoResponseDialog, ConnectReturnsAndProxiesKeepsItOpen) {
             const HWND dialog = waitForWindow(kNoResponseCaption);
             ASSERT_NE(dialog, nullptr);
             EXPECT_EQ(itemText(dialog, IDC_TEXT), "Click the Connect button to try again.");
-            saveScreenshot(dialog, "no-response");
+            screenshot(dialog, "no-response");
             click(dialog, IDC_RETRY_OR_REMOVE);
             const HWND proxies = waitForWindow(kProxyCaption);
             ASSERT_NE(proxies, nullptr);
@@ -211,6 +213,7 @@ TEST(NoResponseDialog, ExitAndEscapeGiveTwo) {
 namespace tarnwick::ui {
 namespace {
 
+using namespace tarnwick::driver;
 using namespace tarnwick::ui::test;
 
 // Run only as child processes of the test below: the dialog must end the
@@ -247,16 +250,16 @@ TEST(NoResponseDialog, ExitOrAnEndWithoutChoiceEndsTheProcessWithCodeZero) {
         PROCESS_INFORMATION process{};
         ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                    &startup, &process));
-        if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) {
+        const platform::UniqueHandle thread(process.hThread);
+        const platform::UniqueHandle child(process.hProcess);
+        if (WaitForSingleObject(child.get(), 20000) != WAIT_OBJECT_0) {
             ADD_FAILURE() << "the dialog did not end the process";
-            TerminateProcess(process.hProcess, 1);
-            WaitForSingleObject(process.hProcess, INFINITE);
+            TerminateProcess(child.get(), 1);
+            WaitForSingleObject(child.get(), INFINITE);
         }
         DWORD code = 1;
-        GetExitCodeProcess(process.hProcess, &code);
+        GetExitCodeProcess(child.get(), &code);
         EXPECT_EQ(code, 0u);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
     }
 }
 

@@ -2,13 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "WindowDriver.h"
+#include "GuiTesting.h"
 #include "installer/ui/AlertDialog.h"
 #include "installer/ui/ProgressWindow.h"
 
 namespace tarnwick::ui {
 namespace {
 
+using namespace tarnwick::driver;
 using namespace tarnwick::ui::test;
 
 // True when first is above second in the Z order of top-level windows.
