@@ -12,6 +12,7 @@
 #include "installer/core/Hosts.h"
 #include "installer/platform/win32/ComReference.h"
 #include "installer/platform/win32/RegistryKey.h"
+#include "installer/platform/win32/SpecialFolders.h"
 
 namespace tarnwick {
 
@@ -117,9 +118,9 @@ bool createShortcut(const std::string& shortcutFile, const std::string& target, 
 }
 
 bool shortcutPath(const std::string& target, int folder, const char* subfolder, std::string& path) {
-    char folderPath[MAX_PATH];
-    if (!SHGetSpecialFolderPathA(nullptr, folderPath, folder, TRUE)) return false;
-    std::string file = std::string(folderPath) + "\\";
+    std::string file;
+    if (!platform::specialFolderPath(folder, file)) return false;
+    file += "\\";
     if (subfolder != nullptr) file += std::string(subfolder) + "\\";
     file += PathFindFileNameA(target.c_str());
     // The shell converts at most MAX_PATH units; a longer name would be cut

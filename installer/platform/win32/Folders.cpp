@@ -1,7 +1,10 @@
 #include "installer/platform/Folders.h"
 
-#include <shlobj.h>
 #include <windows.h>
+
+#include <shlobj.h>
+
+#include "installer/platform/win32/SpecialFolders.h"
 
 namespace tarnwick::platform {
 
@@ -16,12 +19,8 @@ std::string programFolder() {
 }
 
 std::string userDataFolder() {
-    char path[MAX_PATH + 1] = {};
-    if (!SHGetSpecialFolderPathA(nullptr, path, CSIDL_APPDATA, TRUE)) {
-        return {};
-    }
-    std::string folder(path);
-    if (folder.empty()) {
+    std::string folder;
+    if (!specialFolderPath(CSIDL_APPDATA, folder)) {
         return {};
     }
     if (folder.back() != kPathSeparator) {
