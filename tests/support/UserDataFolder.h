@@ -1,6 +1,5 @@
 #pragma once
 
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -9,9 +8,8 @@
 namespace tarnwick::test {
 
 // Points the user's application-data folder at a scratch folder for as long
-// as the object lives, where a test can: natively it follows XDG_DATA_HOME.
-// Windows keeps its own %APPDATA% (under Wine, the test prefix's), which
-// then stays as it is.
+// as the object lives: natively through XDG_DATA_HOME, on Windows by moving
+// the shell's special folders (installer/platform/win32/SpecialFolders.h).
 class ScopedUserDataFolder {
 public:
     ScopedUserDataFolder();
@@ -20,7 +18,8 @@ public:
     ~ScopedUserDataFolder();
 
 private:
-    std::unique_ptr<ScratchDir> folder_;  // none where the folder stays
+    ScratchDir folder_;
+    // What the object replaced; none for an unset variable.
     std::optional<std::string> previous_;
 };
 

@@ -11,12 +11,15 @@
 #include <string>
 
 #include "installer/package/win32/Registration.h"
+#include "installer/platform/win32/RegistryKey.h"
+#include "installer/platform/win32/SpecialFolders.h"
 #include "installer/platform/win32/UniqueHandle.h"
 
 namespace tarnwick::client {
 
 namespace {
 
+using platform::RegistryKey;
 using platform::UniqueHandle;
 
 constexpr char kCaption[] = "Tarnwick";
@@ -36,6 +39,20 @@ bool confirmed() {
     if (const char* answer = scriptedAnswer()) return std::string(answer) == "yes";
     return MessageBoxA(nullptr, "Remove Tarnwick and all of its components?", kCaption,
                        MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
+// True when the process works on a scratch user from now on, or when none
+// was handed over; false leaves it on the real one, which the caller must
+// then not touch.
+bool takeScratchUser() {
+    const char* key = std::getenv("TARNWICK_CLIENT_REGISTRY");
+    const char* folders = std::getenv("TARNWICK_CLIENT_FOLDERS");
+    if (key == nullptr && folders == nullptr) return true;
+    if (key == nullptr || folders == nullptr || *folders == '\0') return false;
+    const RegistryKey scratch = RegistryKey::open(HKEY_CURRENT_USER, key, KEY_ALL_ACCESS);
+    if (!scratch || RegOverridePredefKey(HKEY_CURRENT_USER, scratch.get()) != ERROR_SUCCESS) return false;
+    platform::placeSpecialFoldersBelow(folders);
+    return true;
 }
 
 void removeRegistration(const std::string& programPath) {
@@ -85,6 +102,7 @@ bool startFolderRemoval(const std::string& programPath, const std::string& folde
 }  // namespace
 
 int uninstall() {
+    if (!takeScratchUser()) return 1;
     if (!confirmed()) return 0;
     const std::string programPath = ownProgramPath();
     if (programPath.empty()) return 1;

@@ -77,13 +77,23 @@ std::string valueOf(const char* name) {
     return std::string();
 }
 
+// Tarnwick.exe and the programs it starts are processes of their own, which
+// no scratch user of the test's reaches: the suite works on the user of the
+// Wine prefix it runs in, which belongs to the build. On a real desktop that
+// user would be a person's, so there the suite touches nothing.
+bool runsUnderWine() {
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 // Each test starts with no installation, no download record, no record of
 // started programs or opened addresses, the sample client as the package on
 // offer, and the Quick Launch folder present (Windows makes it; Wine does
 // not, and the installer never does).
-class InstallerTest : public RegistrationTest {
+class InstallerTest : public StandInProgramTest {
 public:
     static void SetUpTestSuite() {
+        if (!runsUnderWine()) GTEST_SKIP() << "runs only in a Wine prefix of its own";
         std::vector<std::uint8_t> client = readFile(TARNWICK_CLIENT_PATH);
         ASSERT_FALSE(client.empty());
         const std::vector<pack::Entry> entries = {
@@ -108,6 +118,7 @@ public:
     }
 
     static void TearDownTestSuite() {
+        if (!runsUnderWine()) return;
         const std::string& command = previousHttpCommand();
         RegSetValueA(HKEY_CLASSES_ROOT, kHttpCommandKey, REG_SZ, command.c_str(),
                      static_cast<DWORD>(command.size()));
@@ -116,7 +127,9 @@ public:
 
 protected:
     void SetUp() override {
-        RegistrationTest::SetUp();
+        if (!runsUnderWine()) GTEST_SKIP() << "runs only in a Wine prefix of its own";
+        StandInProgramTest::SetUp();
+        quickLaunchExisted_ = fs::exists(quickLaunchFolder());
         setQuickLaunchFolder(true);
         clientRecord = scratch.file("client-record.txt");
         urlRecord = scratch.file("url-record.txt");
@@ -127,9 +140,24 @@ protected:
     }
 
     void TearDown() override {
+        if (!runsUnderWine()) return;
         removeInstallation();
         RegDeleteTreeA(HKEY_CURRENT_USER, kWindowsVersionKey);
-        RegistrationTest::TearDown();
+        setQuickLaunchFolder(quickLaunchExisted_);
+        StandInProgramTest::TearDown();
+    }
+
+    static std::string quickLaunchFolder() {
+        return specialFolder(kAppDataFolder) + "\\" + kQuickLaunchSubfolder;
+    }
+
+    // Every trace of a registration of target (its shortcuts go by its name).
+    static void removeRegistration(const std::string& target) {
+        RegDeleteTreeA(HKEY_CURRENT_USER, kUninstallKey);
+        RegDeleteTreeA(HKEY_CURRENT_USER, kInstalledSizeCacheKey);
+        for (int folder : {kProgramsFolder, kDesktopFolder, kStartupFolder})
+            DeleteFileA(shortcutIn(folder, nullptr, target).c_str());
+        DeleteFileA(shortcutIn(kAppDataFolder, kQuickLaunchSubfolder, target).c_str());
     }
 
     void removeInstallation() {
@@ -284,6 +312,8 @@ protected:
     std::string urlRecord;
 
 private:
+    bool quickLaunchExisted_ = false;
+
     static std::string& previousHttpCommand() {
         static std::string command = "\"C:\\windows\\system32\\winebrowser.exe\" \"%1\"";
         return command;

@@ -8,9 +8,9 @@ namespace {
 constexpr const char kVariable[] = "XDG_DATA_HOME";
 }
 
-ScopedUserDataFolder::ScopedUserDataFolder() : folder_(std::make_unique<ScratchDir>()) {
+ScopedUserDataFolder::ScopedUserDataFolder() {
     if (const char* previous = std::getenv(kVariable)) previous_ = previous;
-    ::setenv(kVariable, folder_->path().string().c_str(), 1);
+    ::setenv(kVariable, folder_.path().string().c_str(), 1);
 }
 
 ScopedUserDataFolder::~ScopedUserDataFolder() {

@@ -1,12 +1,13 @@
 #include "tests/support/win32/RegistrationTesting.h"
 
-#include <shlobj.h>
+#include <objbase.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
 #include "installer/package/win32/Registration.h"
+#include "installer/platform/win32/SpecialFolders.h"
 
 namespace tarnwick::test {
 
@@ -61,39 +62,27 @@ std::string shortcutIn(int folder, const char* subfolder, const std::string& pro
     return path;
 }
 
-void RegistrationTest::SetUp() {
+void StandInProgramTest::SetUp() {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     installFolder = scratch.file("Tarnwick Client");
     std::filesystem::create_directory(installFolder);
     program = installFolder + "\\Tarnwick.exe";
     std::ofstream(program) << "stand-in";
-    char appData[MAX_PATH];
-    ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, appData, CSIDL_APPDATA, TRUE));
-    quickLaunchFolder_ = std::string(appData) + "\\" + kQuickLaunchSubfolder;
-    quickLaunchExisted_ = std::filesystem::exists(quickLaunchFolder_);
-    removeRegistration(program);
 }
 
-void RegistrationTest::TearDown() {
-    removeRegistration(program);
-    setQuickLaunchFolder(quickLaunchExisted_);
+void StandInProgramTest::TearDown() {
     CoUninitialize();
 }
 
-void RegistrationTest::setQuickLaunchFolder(bool present) {
+void StandInProgramTest::setQuickLaunchFolder(bool present) {
+    std::string appData;
+    ASSERT_TRUE(platform::specialFolderPath(kAppDataFolder, appData));
+    const std::string folder = appData + "\\" + kQuickLaunchSubfolder;
     std::error_code ignored;
     if (present)
-        std::filesystem::create_directories(quickLaunchFolder_, ignored);
+        std::filesystem::create_directories(folder, ignored);
     else
-        std::filesystem::remove_all(quickLaunchFolder_, ignored);
-}
-
-void RegistrationTest::removeRegistration(const std::string& target) {
-    RegDeleteTreeA(HKEY_CURRENT_USER, kUninstallKey);
-    RegDeleteTreeA(HKEY_CURRENT_USER, kInstalledSizeCacheKey);
-    for (int folder : {kProgramsFolder, kDesktopFolder, kStartupFolder})
-        DeleteFileA(shortcutIn(folder, nullptr, target).c_str());
-    DeleteFileA(shortcutIn(kAppDataFolder, kQuickLaunchSubfolder, target).c_str());
+        std::filesystem::remove_all(folder, ignored);
 }
 
 }  // namespace tarnwick::test

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/ScratchDir.h"
+#include "tests/support/win32/ScratchUser.h"
 #include "tools/tarnwick-driver/Shortcut.h"
 
 namespace tarnwick::test {
@@ -34,27 +35,28 @@ ShortcutFacts readShortcut(const std::string& file);
 // Where the installer puts the shortcut to program in a special folder.
 std::string shortcutIn(int folder, const char* subfolder, const std::string& program);
 
-// The registration lives at fixed places of the current user's registry and
-// special folders, so every test starts and ends with none of it, and the
-// Quick Launch folder (which Windows, not the installer, creates) made or
-// removed as the test needs. The program lives in a scratch folder whose
-// name has a blank.
-class RegistrationTest : public testing::Test {
+// A stand-in program to register, in a scratch folder whose name has a
+// blank, with COM started for the shell's links.
+class StandInProgramTest : public testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
 
+    // Makes or removes the Quick Launch folder, which Windows, not the
+    // installer, creates.
     void setQuickLaunchFolder(bool present);
-    // Removes every trace of a registration of program.
-    void removeRegistration(const std::string& program);
 
     ScratchDir scratch;
     std::string installFolder;
     std::string program;
+};
 
+// The registration lives at fixed places of the current user's registry and
+// special folders, so each test registers for a scratch user of its own and
+// starts with none of it (and no Quick Launch folder).
+class RegistrationTest : public StandInProgramTest {
 private:
-    std::string quickLaunchFolder_;
-    bool quickLaunchExisted_ = false;
+    ScopedScratchUser user_;
 };
 
 }  // namespace tarnwick::test

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <shlobj.h>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -12,6 +10,7 @@
 #include <filesystem>
 
 #include "installer/core/Hosts.h"
+#include "installer/platform/win32/SpecialFolders.h"
 #include "tests/support/win32/RegistrationTesting.h"
 
 namespace tarnwick::test {
@@ -240,13 +239,13 @@ TEST_F(Shortcuts, SaveIntoAMissingFolderIsReportedAsFailure) {
 }
 
 TEST_F(Shortcuts, PathIsTheProgramNameWithLinkExtensionInTheFolder) {
-    char programs[MAX_PATH];
-    ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, programs, kProgramsFolder, TRUE));
+    std::string programs;
+    ASSERT_TRUE(platform::specialFolderPath(kProgramsFolder, programs));
     std::string path;
     ASSERT_TRUE(shortcutPath(program, kProgramsFolder, nullptr, path));
-    EXPECT_EQ(path, std::string(programs) + "\\Tarnwick.lnk");
+    EXPECT_EQ(path, programs + "\\Tarnwick.lnk");
     ASSERT_TRUE(shortcutPath("C:\\a.b\\client", kProgramsFolder, "Sub", path));
-    EXPECT_EQ(path, std::string(programs) + "\\Sub\\client.lnk");
+    EXPECT_EQ(path, programs + "\\Sub\\client.lnk");
 
     path = "unchanged";
     EXPECT_FALSE(shortcutPath("C:\\" + std::string(300, 'x') + ".exe", kProgramsFolder, nullptr, path));

@@ -15,16 +15,18 @@
 namespace tarnwick::test {
 namespace {
 
-// Runs a command line with one extra environment variable and gives its exit
-// code, or -1 when it did not start or end in time.
+// Runs a command line with one environment variable set (or replaced) and
+// gives its exit code, or -1 when it did not start or end in time.
 int run(std::string commandLine, const char* variable, const std::string& value) {
+    char previous[MAX_PATH] = {};
+    const bool hadPrevious = GetEnvironmentVariableA(variable, previous, MAX_PATH) != 0;
     SetEnvironmentVariableA(variable, value.c_str());
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     const bool started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                         nullptr, &startup, &process);
-    SetEnvironmentVariableA(variable, nullptr);
+    SetEnvironmentVariableA(variable, hadPrevious ? previous : nullptr);
     if (!started) return -1;
     const platform::UniqueHandle thread(process.hThread);
     const platform::UniqueHandle child(process.hProcess);
@@ -97,6 +99,18 @@ TEST_F(SampleClient, CopyOutsideTheRegisteredFolderKeepsItsFolder) {
     EXPECT_EQ(run("\"" + copy + "\" /uninstall", "TARNWICK_CLIENT_ANSWER", "yes"), 1);
     EXPECT_FALSE(keyExists(kUninstallKey));
     EXPECT_TRUE(std::filesystem::exists(copy));
+    EXPECT_TRUE(std::filesystem::exists(program));
+}
+
+// A test's scratch user that the client cannot take must not leave it
+// working on the real one: it touches nothing.
+TEST_F(SampleClient, AScratchUserThatCannotBeTakenEndsTheUninstallUntouched) {
+    SetEnvironmentVariableA("TARNWICK_CLIENT_ANSWER", "yes");
+    EXPECT_EQ(run(uninstallCommand, "TARNWICK_CLIENT_REGISTRY", "Software\\Tarnwick Tests\\absent"), 1);
+    SetEnvironmentVariableA("TARNWICK_CLIENT_ANSWER", nullptr);
+    EXPECT_TRUE(keyExists(kUninstallKey));
+    for (const auto& shortcut : shortcuts)
+        EXPECT_TRUE(std::filesystem::exists(shortcut)) << shortcut;
     EXPECT_TRUE(std::filesystem::exists(program));
 }
 
