@@ -23,8 +23,8 @@ peers=$root/tests/support/peers/peers.sh
 rendezvous=127.0.5.20
 site=127.0.5.21
 
-# Wine links the prefix's Desktop and Documents to the home folder and puts
-# menu entries under it; the demonstration keeps all of that in its own.
+# Whatever Wine keeps in a home folder stays in the demonstration's own
+# (wine-run.sh already keeps the prefix's desktop and menus inside it).
 export HOME=$demo/home
 mkdir -p "$HOME"
 

@@ -15,7 +15,9 @@ for fd in /proc/$$/fd/*; do
   if [ "$fd" -gt 2 ] 2>/dev/null; then eval "exec $fd>&-" 2>/dev/null || true; fi
 done
 
-export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# No menu entries or desktop files for the links that programs save: Wine's
+# menu builder would put them among the machine's own.
+export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 mkdir -p "$(dirname "$prefix")"
 {
   flock 9
@@ -23,6 +25,14 @@ mkdir -p "$(dirname "$prefix")"
     wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
     wineserver -w
   fi
+  # Wine makes the user's Desktop, Documents and the like links to the home
+  # folder of the machine, so that a test deleting a shortcut from the
+  # desktop would delete it from the machine's home. Folders of the prefix's
+  # own take their place (Wine makes the links again only when it updates
+  # the prefix, after which the next run replaces them once more).
+  for link in "$prefix"/drive_c/users/*/*; do
+    if [ -L "$link" ]; then rm -f -- "$link" && mkdir -- "$link"; fi
+  done
   # A persistent server; when one already runs for the prefix this returns at
   # once. Its output is detached from ours, so that whoever waits for this
   # run's pipes to close (CTest) does not wait for the server as well.
