@@ -102,19 +102,6 @@ TEST(MemoryStreamBounds, ZeroCountsDoNothingAnywhere) {
     EXPECT_EQ(stream.position(), 0u);
 }
 
-TEST(MemoryStreamGrowth, StaysInternalUpTo256BytesThenGrowsWithSlack) {
-    MemoryStream stream;
-    const std::vector<std::uint8_t> bytes(300, 0x42);
-    stream.writeBytes(bytes.data(), 256);
-    EXPECT_EQ(stream.capacity(), 256u);
-
-    MemoryStream grown;
-    grown.writeBytes(bytes.data(), 300);
-    EXPECT_EQ(grown.size(), 300u);
-    EXPECT_EQ(grown.capacity(), 812u);
-    EXPECT_EQ(contents(grown), bytes);
-}
-
 TEST(MemoryStreamGrowth, KeepsContentsAcrossSeveralGrowths) {
     MemoryStream stream;
     for (std::uint32_t i = 0; i < 5000; ++i)
