@@ -36,8 +36,16 @@ void UpdateJob::reportProgress(std::uint32_t done, std::uint32_t total) {
     if (sink_) sink_->setProgress(done, total);
 }
 
-void UpdateJob::checkDiskSpace() {
-    if (hasRoomForUpdate(platform::freeBytesForCaller(platform::programFolder().c_str()))) return;
+void UpdateJob::checkFreeSpace(const std::string& folder, std::uint32_t filesToCome) {
+    // A folder still to be made lies on the volume of its nearest existing
+    // ancestor, which is the one to ask.
+    std::string existing = folder;
+    while (!existing.empty() && !platform::folderExists(existing)) {
+        if (existing.back() == platform::kPathSeparator) existing.pop_back();
+        const std::size_t cut = existing.rfind(platform::kPathSeparator);
+        existing.erase(cut == std::string::npos ? 0 : cut + 1);
+    }
+    if (hasRoomForUpdate(platform::freeBytesForCaller(existing.c_str()), filesToCome)) return;
     alert("Out of Disk Space", "Not enough free disk space. Delete some files, then try again");
     throw kConnectionFailure;
 }

@@ -36,8 +36,10 @@ public:
     void setIdleTimeout(std::uint32_t milliseconds) { idleTimeout_ = milliseconds; }
 
     // Fetches the package that url names, resuming from the download record
-    // when one for packageVersion exists. The whole body ends up in memory.
-    // Shows "Download Not Completed" when it fails knowing no package header.
+    // when one for packageVersion exists; a record that holds the whole body
+    // and unpacks is used without a request. The whole body ends up in
+    // memory, and in the record until install has succeeded. Shows
+    // "Download Not Completed" when it fails knowing no package header.
     void download(const char* url, std::uint32_t packageVersion);
 
     // Takes a whole resource (header and body) that is already in memory, as
@@ -47,8 +49,15 @@ public:
 
     // Unpacks the package and writes its files and folders into the install
     // folder, then puts the flagged client program in place as Tarnwick.exe.
-    // Nothing is undone on failure. When the client cannot be put in place,
-    // shows "Unable to launch" and throws kQuietFailure with no launch path.
+    // Before anything on disk changes, the whole package is read (a damaged
+    // one throws kGeneralFailure and its record goes), the install folder's
+    // volume must hold the unpacked size and kRequiredFreeBytes besides
+    // ("Out of Disk Space", kConnectionFailure), and no file that the package
+    // replaces or removes may be held by another program ("Tarnwick Is
+    // Running", kQuietFailure). A write that fails after that is not undone.
+    // When the client cannot be put in place, shows "Unable to launch" and
+    // throws kQuietFailure with no launch path. The download record goes once
+    // the install has succeeded.
     void install();
 
     std::uint32_t unpackedSize() const { return unpackedSize_; }
@@ -65,8 +74,11 @@ public:
     void setInstallFolder(const char* folder) { installFolderOverride_ = folder; }
     void setRecordFolder(const char* folder) { recordFolderOverride_ = folder; }
 
-    // True when at least kRequiredFreeBytes are free.
-    static bool hasRoomForUpdate(std::uint64_t freeBytes) { return freeBytes >= kRequiredFreeBytes; }
+    // True when freeBytes hold the files to come and kRequiredFreeBytes
+    // besides, counted on all 64 bits.
+    static bool hasRoomForUpdate(std::uint64_t freeBytes, std::uint32_t filesToCome) {
+        return freeBytes >= kRequiredFreeBytes + filesToCome;
+    }
 
 private:
     struct PendingFolderTimes {
@@ -75,11 +87,22 @@ private:
         std::int32_t creationTime;
     };
 
+    // What a package's install will act on, found by reading all of it.
+    struct InstallPlan {
+        // Existing files there are replaced, the client's new name included.
+        std::vector<std::string> replacedFiles;
+        // Removed with everything inside: removals and folder resets.
+        std::vector<std::string> removedTrees;
+        // The flagged client program; empty when none is flagged.
+        std::string programPath;
+    };
+
     void reportStatus(const char* text);
     void reportProgress(std::uint32_t done, std::uint32_t total);
     // Shows "Out of Disk Space" and throws kConnectionFailure when the volume
-    // of the installer's own folder has too little room.
-    void checkDiskSpace();
+    // that holds folder (or would hold it, once made) lacks the room that
+    // hasRoomForUpdate asks for.
+    void checkFreeSpace(const std::string& folder, std::uint32_t filesToCome);
 
     void ensurePackedCapacity(std::uint32_t count);
     void ensureUnpackedCapacity(std::uint32_t count);
@@ -87,6 +110,7 @@ private:
     // version do not match, or a size is 0, after storing what it read.
     void takeHeader(const std::uint8_t* header);
 
+    std::string recordFolder() const;
     std::string recordPath() const;
     // Loads a record of this package version; returns the body bytes held.
     // An unusable record leaves the header fields 0 and the file alone.
@@ -94,12 +118,22 @@ private:
     // Failures are ignored: a record is a convenience.
     void saveRecord(std::uint32_t held);
     void deleteRecord();
+    // True when a whole body taken from the record unpacks; otherwise the
+    // record and the header it gave are dropped.
+    bool keepWholeRecordedBody();
     void fetch(const char* url, std::uint32_t packageVersion);
 
     void unpack();
     const std::uint8_t* unpackedBytes() const;
-    void buildInstallFolder(char* buffer, std::uint32_t capacity) const;
-    void installEntries();
+    // The install folder, ending with the separator; nothing is made yet.
+    std::string installFolder() const;
+    // Reads every entry as the install will, acting on none. Throws
+    // kGeneralFailure for whatever the install would refuse on its way.
+    InstallPlan planInstall(const std::string& folder) const;
+    // The first existing file that the plan replaces or removes and that
+    // another program holds; empty when there is none.
+    static std::string findFileInUse(const InstallPlan& plan);
+    void installEntries(const std::string& folder);
     void applyPendingFolderTimes();
     void finish(const std::string& programPath);
     void setLaunchPath(const std::string& path);

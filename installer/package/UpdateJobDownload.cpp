@@ -9,9 +9,12 @@
 
 namespace tarnwick {
 
+std::string UpdateJob::recordFolder() const {
+    return recordFolderOverride_.empty() ? preferencesFolder() : recordFolderOverride_;
+}
+
 std::string UpdateJob::recordPath() const {
-    const std::string folder = recordFolderOverride_.empty() ? preferencesFolder() : recordFolderOverride_;
-    return folder + kRecordFileName;
+    return recordFolder() + kRecordFileName;
 }
 
 void UpdateJob::download(const char* url, std::uint32_t packageVersion) {
@@ -32,11 +35,34 @@ void UpdateJob::download(const char* url, std::uint32_t packageVersion) {
     throw code;
 }
 
+// A body left whole by an earlier run, whose install did not succeed, is
+// used as it stands when it unpacks. One that does not was damaged on disk or
+// on its way; it goes, and the package is downloaded afresh.
+bool UpdateJob::keepWholeRecordedBody() {
+    // Memory that cannot be had says nothing about the body.
+    ensureUnpackedCapacity(unpackedSize_);
+    try {
+        unpack();
+        return true;
+    } catch (FailureCode) {
+    }
+    deleteRecord();
+    flags_ = 0;
+    unpackedSize_ = packedSize_ = trailerSize_ = 0;
+    compressed_ = false;
+    return false;
+}
+
 void UpdateJob::fetch(const char* url, std::uint32_t packageVersion) {
     packedSize_ = 0;
     packageVersion_ = packageVersion;
-    checkDiskSpace();
+    // The record is what the download writes to disk.
+    checkFreeSpace(recordFolder(), 0);
     std::uint32_t held = loadRecord();
+    if (packedSize_ != 0 && held == packedSize_ + trailerSize_) {
+        if (keepWholeRecordedBody()) return;
+        held = 0;
+    }
 
     HttpClient client;
     client.setIdleTimeout(idleTimeout_);
@@ -72,7 +98,9 @@ void UpdateJob::fetch(const char* url, std::uint32_t packageVersion) {
         held += static_cast<std::uint32_t>(result);
     }
     if (held == total) {
-        deleteRecord();
+        // Kept whole until the install has succeeded, so that an install
+        // that could not start yet needs no second download.
+        saveRecord(held);
         reportProgress(held, total);
         return;
     }

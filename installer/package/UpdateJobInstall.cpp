@@ -1,133 +1,138 @@
-#include <algorithm>
 #include <cstring>
 
 #include "installer/core/Failure.h"
-#include "installer/core/MemoryStream.h"
 #include "installer/core/UserNotice.h"
 #include "installer/net/ProtocolText.h"
-#include "installer/package/EntryName.h"
+#include "installer/package/PackageEntries.h"
 #include "installer/package/UpdateJob.h"
 #include "installer/platform/FileSystem.h"
 #include "installer/platform/Folders.h"
 
 namespace tarnwick {
 
-// The unpacked package: two leading words, then entries up to an end entry.
-// All integers big-endian.
-//
-//   entry: kind u8 | flags u8 | name, NUL-terminated, backslash-separated
-//          kind 1 (file):   mtime s32 | ctime s32 | size u32 | size bytes
-//          kind 2 (folder): mtime s32 | ctime s32
-//          kind 3 (removal), other kinds: nothing more
-//          kind 0: end of the package; nothing follows in the entry
-//   times: seconds since 1970-01-01 UTC
-
 namespace {
 
-constexpr std::uint8_t kEntryEnd = 0;
-constexpr std::uint8_t kEntryFile = 1;
-constexpr std::uint8_t kEntryFolder = 2;
-constexpr std::uint8_t kEntryRemoval = 3;
+// Makes each missing level of folder, outermost first.
+void makeFolderLevels(const std::string& folder) {
+    for (std::size_t end = folder.find(platform::kPathSeparator, 1); end != std::string::npos;
+         end = folder.find(platform::kPathSeparator, end + 1)) {
+        const std::string level = folder.substr(0, end);
+        if (!platform::folderExists(level)) platform::createFolder(level);
+    }
+}
 
-constexpr std::uint8_t kFlagClientProgram = 0x01;
-constexpr std::uint8_t kFlagResetFolder = 0x08;
-
-constexpr std::uint32_t kFullPathCapacity = 3072;
-constexpr std::uint32_t kFolderPathCapacity = 1024;
-
-void appendText(char* buffer, std::uint32_t capacity, const char* text) {
-    const std::size_t used = std::strlen(buffer);
-    const std::size_t length = std::strlen(text);
-    if (used + length >= capacity) throw kGeneralFailure;
-    std::memcpy(buffer + used, text, length + 1);
+// Where the flagged program is put in place: Tarnwick.exe beside it.
+std::string clientTargetFor(const std::string& programPath) {
+    const std::size_t cut = programPath.rfind(platform::kPathSeparator);
+    return (cut == std::string::npos ? std::string() : programPath.substr(0, cut + 1)) +
+           UpdateJob::kClientProgramName;
 }
 
 }  // namespace
 
-void UpdateJob::buildInstallFolder(char* buffer, std::uint32_t capacity) const {
-    buffer[0] = 0;
-    if (!installFolderOverride_.empty()) {
-        appendText(buffer, capacity, installFolderOverride_.c_str());
-        return;
-    }
-    // Tarnwick\Tarnwick\ under the user's application data, each level made
-    // in turn; without that folder, beside the installer itself.
-    std::string folder = platform::userDataFolder();
-    if (folder.empty()) {
-        folder = platform::programFolder();
-    } else {
-        for (int level = 0; level < 2; ++level) {
-            folder += "Tarnwick";
-            platform::createFolder(folder);
-            folder += platform::kPathSeparator;
-        }
-    }
-    appendText(buffer, capacity, folder.c_str());
+std::string UpdateJob::installFolder() const {
+    if (!installFolderOverride_.empty()) return installFolderOverride_;
+    // Tarnwick\Tarnwick\ under the user's application data; without that
+    // folder, beside the installer itself.
+    const std::string data = platform::userDataFolder();
+    if (data.empty()) return platform::programFolder();
+    return data + "Tarnwick" + platform::kPathSeparator + "Tarnwick" + platform::kPathSeparator;
 }
 
+// A client left half old and half new may not start at all, so everything
+// that can be known before the first change is checked first: the package
+// read whole, the room on the install folder's volume, and the files that
+// other programs hold.
 void UpdateJob::install() {
-    checkDiskSpace();
+    launchPath_[0] = 0;
     if (unpackedSize_ == 0 || packedSize_ == 0) throw kGeneralFailure;
-    unpack();
+    const std::string folder = installFolder();
+    // Memory that cannot be had says nothing about the body.
+    ensureUnpackedCapacity(unpackedSize_);
+    InstallPlan plan;
+    try {
+        unpack();
+        plan = planInstall(folder);
+    } catch (FailureCode) {
+        // Such a body will never install: without its record the next run
+        // downloads the package afresh instead of failing on it again.
+        deleteRecord();
+        throw;
+    }
+    checkFreeSpace(folder, unpackedSize_);
+    // The file's name is what a log line would carry, once there is a log.
+    if (const std::string busy = findFileInUse(plan); !busy.empty()) {
+        alert("Tarnwick Is Running", "Close Tarnwick, then try again.");
+        throw kQuietFailure;
+    }
+
     reportStatus("Installing update...");
     reportProgress(0, 0);
-    installEntries();
-}
-
-void UpdateJob::installEntries() {
-    MemoryStream package;
-    package.attachBuffer(const_cast<std::uint8_t*>(unpackedBytes()), unpackedSize_);
-
-    // Each name is read straight behind the install folder's text, so the
-    // buffer then holds the entry's full path.
-    char path[kFullPathCapacity];
-    buildInstallFolder(path, sizeof path);
-    char* const name = path + std::strlen(path);
-    const std::uint32_t nameCapacity =
-        std::min<std::uint32_t>(kEntryNameCapacity, kFullPathCapacity - (name - path));
-    std::string programPath;
-
-    leadingWords_[0] = package.readU32();
-    leadingWords_[1] = package.readU32();
-    pendingFolderTimes_.clear();
-
-    for (;;) {
-        const std::uint8_t kind = package.readU8();
-        if (kind == kEntryEnd) break;
-        const std::uint8_t flags = package.readU8();
-        package.readCString(name, nameCapacity);
-        // Refused before anything of the entry is done: a name that would
-        // leave the install folder, or that Windows would read otherwise.
-        if (entryNameProblem(name)) throw kGeneralFailure;
-        platform::toNativeSeparators(name);
-
-        if (kind == kEntryFile) {
-            const auto modified = static_cast<std::int32_t>(package.readU32());
-            const auto created = static_cast<std::int32_t>(package.readU32());
-            const std::uint32_t size = package.readU32();
-            if (size > package.size() - package.position()) throw kGeneralFailure;
-            const std::uint8_t* content = package.cursor();
-            package.seek(package.position() + size);
-            // A short write or a failed close would leave a damaged file
-            // behind that the run reported as installed.
-            if (!platform::writeFileWithTimes(path, content, size, modified, created)) throw kGeneralFailure;
-        } else if (kind == kEntryFolder) {
-            const auto modified = static_cast<std::int32_t>(package.readU32());
-            const auto created = static_cast<std::int32_t>(package.readU32());
-            if (std::strlen(path) >= kFolderPathCapacity) throw kGeneralFailure;
-            if (flags & kFlagResetFolder) (void)platform::removeTree(path);
-            platform::createFolder(path);
-            pendingFolderTimes_.push_back({path, modified, created});
-        } else if (kind == kEntryRemoval) {
-            (void)platform::removeTree(path);
-        }
-        if (flags & kFlagClientProgram) programPath = path;
-    }
+    makeFolderLevels(folder);
+    installEntries(folder);
     // Writing into a folder changes its modification time, so folders get
     // theirs only once every file is in place, the client's move included,
     // innermost (latest) first.
-    finish(programPath);
+    finish(plan.programPath);
     applyPendingFolderTimes();
+    deleteRecord();
+}
+
+UpdateJob::InstallPlan UpdateJob::planInstall(const std::string& folder) const {
+    PackageEntryReader entries(unpackedBytes(), unpackedSize_, folder);
+    InstallPlan plan;
+    while (entries.next()) {
+        const bool resetFolder = entries.kind() == kEntryFolder && (entries.flags() & kFlagResetFolder);
+        if (entries.kind() == kEntryFile) plan.replacedFiles.emplace_back(entries.path());
+        if (entries.kind() == kEntryRemoval || resetFolder) plan.removedTrees.emplace_back(entries.path());
+        if (entries.flags() & kFlagClientProgram) plan.programPath = entries.path();
+    }
+    if (!plan.programPath.empty()) {
+        // The launch path names the client's new place; one the registration
+        // could not hold whole would fail the install after every write.
+        const std::string target = clientTargetFor(plan.programPath);
+        if (target.size() >= kLaunchPathCapacity) throw kGeneralFailure;
+        // The client is moved onto its new name, whatever kind flagged it.
+        plan.replacedFiles.push_back(plan.programPath);
+        plan.replacedFiles.push_back(target);
+    }
+    return plan;
+}
+
+std::string UpdateJob::findFileInUse(const InstallPlan& plan) {
+    for (const std::string& path : plan.replacedFiles) {
+        if (platform::fileIsInUse(path.c_str())) return path;
+    }
+    for (const std::string& path : plan.removedTrees) {
+        if (std::string busy = platform::firstFileInUseIn(path.c_str()); !busy.empty()) return busy;
+    }
+    return {};
+}
+
+// Only what no check can foresee fails here, a write for instance; it ends
+// the install with what was written so far.
+void UpdateJob::installEntries(const std::string& folder) {
+    PackageEntryReader entries(unpackedBytes(), unpackedSize_, folder);
+    leadingWords_[0] = entries.leadingWord(0);
+    leadingWords_[1] = entries.leadingWord(1);
+    pendingFolderTimes_.clear();
+
+    while (entries.next()) {
+        const char* path = entries.path();
+        if (entries.kind() == kEntryFile) {
+            // A short write or a failed close would leave a damaged file
+            // behind that the run reported as installed.
+            if (!platform::writeFileWithTimes(path, entries.content(), entries.contentSize(),
+                                              entries.modificationTime(), entries.creationTime()))
+                throw kGeneralFailure;
+        } else if (entries.kind() == kEntryFolder) {
+            if (entries.flags() & kFlagResetFolder) (void)platform::removeTree(path);
+            platform::createFolder(path);
+            pendingFolderTimes_.push_back({path, entries.modificationTime(), entries.creationTime()});
+        } else if (entries.kind() == kEntryRemoval) {
+            (void)platform::removeTree(path);
+        }
+    }
 }
 
 void UpdateJob::applyPendingFolderTimes() {
@@ -143,9 +148,7 @@ void UpdateJob::applyPendingFolderTimes() {
 void UpdateJob::finish(const std::string& programPath) {
     // Without a flagged program there is nothing to move or to start later.
     if (programPath.empty()) return;
-    const std::size_t cut = programPath.rfind(platform::kPathSeparator);
-    const std::string target =
-        (cut == std::string::npos ? std::string() : programPath.substr(0, cut + 1)) + kClientProgramName;
+    const std::string target = clientTargetFor(programPath);
     // A program that already carries the name must not be deleted as the old
     // copy it would replace.
     if (sameIgnoringCase(target, programPath)) {

@@ -7,7 +7,8 @@
 namespace tarnwick {
 
 // The download record holds the package header and the body bytes received
-// so far; there is no count field, the file's length tells it:
+// so far, all of them once the body is whole and until it is installed;
+// there is no count field, the file's length tells it:
 //
 //   0                16                           file length
 //   +----------------+----------------------------+
@@ -27,11 +28,8 @@ DownloadRecordHeader readDownloadRecordHeader(ByteStream& record, std::uint32_t 
         throw kGeneralFailure;
     header.held = record.size() - kPackageHeaderLength;
     // A damaged record longer than the body it claims to hold would not fit
-    // the body buffer, and one holding all of it was not left by a broken
-    // download (the record goes once the body is whole): asking for the
-    // bytes past its end would fail on every retry. Both count as
-    // unreadable, and the download starts over.
-    if (header.held >= header.packedSize + header.trailerSize) throw kGeneralFailure;
+    // the body buffer: it counts as unreadable, and the download starts over.
+    if (header.held > header.packedSize + header.trailerSize) throw kGeneralFailure;
     return header;
 }
 

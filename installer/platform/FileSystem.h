@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace tarnwick::platform {
 
@@ -41,6 +42,20 @@ void setFileTimes(const char* path, std::int32_t modificationTime, std::int32_t 
 // that could not be set is ignored.
 [[nodiscard]] bool writeFileWithTimes(const char* path, const std::uint8_t* bytes, std::uint32_t count,
                                       std::int32_t modificationTime, std::int32_t creationTime);
+
+// Whether another program keeps the existing file at path from being
+// replaced or removed now. The file is opened for writing without sharing,
+// neither emptied nor written, and closed at once. Windows refuses that while
+// any other handle to it is open (a running program, a virus scanner);
+// elsewhere a running program is refused too, and so is a file this user may
+// not write. False where no file is: nothing, or a folder.
+[[nodiscard]] bool fileIsInUse(const char* path);
+
+// The first file at path, or anywhere in the folder tree that path names,
+// that fileIsInUse finds held, so that removeTree could not remove it; a
+// folder that cannot be listed counts as well. Empty when there is none. A
+// link is not followed, as removeTree removes the link alone.
+std::string firstFileInUseIn(const char* path);
 
 // Lets the system start the file as a program. Windows goes by the name;
 // elsewhere the file needs execute permission, which no package entry

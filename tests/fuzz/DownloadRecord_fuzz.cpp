@@ -1,5 +1,6 @@
-// The download record left by a broken download: its header, and the body
-// bytes it holds read into a buffer of the size the header promises.
+// The download record left by a broken download, or holding a whole body
+// not yet installed: its header, and the body bytes it holds read into a
+// buffer of the size the header promises.
 #include <cstdint>
 #include <vector>
 
@@ -31,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (header.unpackedSize == 0 || header.packedSize == 0) fuzz::fail("a size of 0 was taken");
     if (header.held != size - kPackageHeaderLength) fuzz::fail("the held count is not the record's rest");
     const std::uint64_t total = std::uint64_t{header.packedSize} + header.trailerSize;
-    if (total > UINT32_MAX || header.held >= total) fuzz::fail("the held bytes do not fit the body");
+    if (total > UINT32_MAX || header.held > total) fuzz::fail("the held bytes do not fit the body");
     // Exactly the held bytes: a read past them would overrun this buffer.
     std::vector<std::uint8_t> body(header.held);
     record.readBytes(body.data(), header.held);

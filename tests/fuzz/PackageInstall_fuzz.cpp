@@ -40,10 +40,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fs::create_directory(folder, error);
     if (error) fuzz::fail("the install folder cannot be made");
     const std::string prefix = folder.string() + "/";
+    // An install deletes the download record; this folder is never made, so
+    // that deletion touches nothing.
+    const std::string recordFolder = (scratch / "record").string() + "/";
 
     {
         UpdateJob job;
         job.setInstallFolder(prefix.c_str());
+        job.setRecordFolder(recordFolder.c_str());
         try {
             job.takeResource(data, static_cast<std::uint32_t>(size), kPackageVersion);
             job.install();

@@ -86,6 +86,32 @@ bool writeFileWithTimes(const char* path, const std::uint8_t* bytes, std::uint32
     return ::close(file) == 0;
 }
 
+bool fileIsInUse(const char* path) {
+    struct stat status;
+    if (::stat(path, &status) != 0 || S_ISDIR(status.st_mode)) return false;
+    // Not blocking, so that a pipe without a reader cannot hold the check;
+    // the install's own write would wait for one for ever.
+    const int file = ::open(path, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (file < 0) return errno != ENOENT;
+    ::close(file);
+    return false;
+}
+
+std::string firstFileInUseIn(const char* path) {
+    struct stat status;
+    if (::lstat(path, &status) != 0 || S_ISLNK(status.st_mode)) return {};
+    if (!S_ISDIR(status.st_mode)) return fileIsInUse(path) ? path : std::string();
+    namespace fs = std::filesystem;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(path, error), end; !error && it != end; it.increment(error)) {
+        std::error_code kindError;
+        const fs::file_type kind = it->symlink_status(kindError).type();
+        if (kind == fs::file_type::directory || kind == fs::file_type::symlink) continue;
+        if (fileIsInUse(it->path().c_str())) return it->path().string();
+    }
+    return error ? std::string(path) : std::string();
+}
+
 void makeStartable(const char* path) {
     struct stat status;
     if (::stat(path, &status) != 0) return;

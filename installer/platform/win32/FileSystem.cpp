@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <string>
 
 #include "installer/platform/win32/UniqueHandle.h"
 
@@ -87,6 +88,33 @@ bool writeFileWithTimes(const char* path, const std::uint8_t* bytes, std::uint32
     const FILETIME modified = toFileTime(modificationTime);
     SetFileTime(file.get(), &created, nullptr, &modified);
     return CloseHandle(file.release()) != 0;
+}
+
+bool fileIsInUse(const char* path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    const UniqueFileHandle file(
+        CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) return false;
+    const DWORD error = GetLastError();
+    return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+}
+
+std::string firstFileInUseIn(const char* path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return {};
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return fileIsInUse(path) ? path : std::string();
+    std::string folder(path);
+    if (folder.back() != '\\') folder += '\\';
+    WIN32_FIND_DATAA found;
+    const UniqueFindHandle search(FindFirstFileA((folder + '*').c_str(), &found));
+    if (!search) return folder;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        if (std::string busy = firstFileInUseIn((folder + name).c_str()); !busy.empty()) return busy;
+    } while (FindNextFileA(search.get(), &found));
+    return GetLastError() == ERROR_NO_MORE_FILES ? std::string() : folder;
 }
 
 void makeStartable(const char*) {}

@@ -9,12 +9,19 @@ namespace tarnwick::platform {
 // Which value means "no handle" differs by kind: CreateFile answers a failure
 // with INVALID_HANDLE_VALUE, while process, thread and event functions answer
 // with null, and INVALID_HANDLE_VALUE is there the pseudo handle of the
-// current process. The owner's type says which applies.
+// current process. A folder search is a handle of its own, closed with
+// FindClose. The owner's type says which applies.
 struct NullIsInvalid {
     static HANDLE invalid() { return nullptr; }
+    static void close(HANDLE handle) { CloseHandle(handle); }
 };
 struct InvalidHandleValueIsInvalid {
     static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE handle) { CloseHandle(handle); }
+};
+struct FolderSearch {
+    static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE handle) { FindClose(handle); }
 };
 
 // Owns one kernel handle and closes it on scope exit. Move-only. Closing
@@ -42,7 +49,7 @@ public:
         const HANDLE old = std::exchange(handle_, handle);
         if (old == Kind::invalid()) return;
         const DWORD error = GetLastError();
-        CloseHandle(old);
+        Kind::close(old);
         SetLastError(error);
     }
     // Gives up ownership without closing; the holder is empty afterwards.
@@ -62,5 +69,7 @@ private:
 using UniqueHandle = UniqueHandleOf<NullIsInvalid>;
 // Files and folders opened with CreateFile.
 using UniqueFileHandle = UniqueHandleOf<InvalidHandleValueIsInvalid>;
+// Searches begun with FindFirstFile.
+using UniqueFindHandle = UniqueHandleOf<FolderSearch>;
 
 }  // namespace tarnwick::platform

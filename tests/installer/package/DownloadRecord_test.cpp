@@ -31,17 +31,19 @@ DownloadRecordHeader read(std::vector<std::uint8_t> bytes, MemoryStream& stream)
     return readDownloadRecordHeader(stream, 7);
 }
 
-TEST(DownloadRecord, APartialBodyIsReadyToBeRead) {
-    std::vector<std::uint8_t> bytes = record(100, 40, 10, 30);
-    MemoryStream stream;
-    stream.attachBuffer(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-    const DownloadRecordHeader header = readDownloadRecordHeader(stream, 7);
-    EXPECT_EQ(header.flags, 0x40);
-    EXPECT_EQ(header.unpackedSize, 100u);
-    EXPECT_EQ(header.packedSize, 40u);
-    EXPECT_EQ(header.trailerSize, 10u);
-    EXPECT_EQ(header.held, 30u);
-    EXPECT_EQ(stream.position(), 16u) << "the stream stands at the first body byte";
+TEST(DownloadRecord, APartialOrWholeBodyIsReadyToBeRead) {
+    for (std::uint32_t held : {0u, 30u, 50u}) {
+        std::vector<std::uint8_t> bytes = record(100, 40, 10, held);
+        MemoryStream stream;
+        stream.attachBuffer(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+        const DownloadRecordHeader header = readDownloadRecordHeader(stream, 7);
+        EXPECT_EQ(header.flags, 0x40);
+        EXPECT_EQ(header.unpackedSize, 100u);
+        EXPECT_EQ(header.packedSize, 40u);
+        EXPECT_EQ(header.trailerSize, 10u);
+        EXPECT_EQ(header.held, held);
+        EXPECT_EQ(stream.position(), 16u) << "the stream stands at the first body byte";
+    }
 }
 
 TEST(DownloadRecord, UnusableRecordsAreRefused) {
@@ -54,7 +56,6 @@ TEST(DownloadRecord, UnusableRecordsAreRefused) {
         record(0, 40, 10, 30),             // no unpacked size
         record(100, 0, 10, 5),             // no packed size
         record(100, 0xFFFFFFF0, 0x20, 1),  // a total beyond 32 bits
-        record(100, 40, 10, 50),           // the whole body: nothing left to resume
         record(100, 40, 10, 51),           // more than the body
         std::vector<std::uint8_t>(15, 1),  // shorter than a header
     };

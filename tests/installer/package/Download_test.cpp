@@ -185,13 +185,39 @@ TEST_F(Download, RecordOfAnotherVersionIsIgnoredAndReplaced) {
     EXPECT_EQ(record(), firstBytes(30));
 }
 
-// nginx answers a range past the end with 416, so resuming such a record
-// would fail on every retry.
-TEST_F(Download, RecordHoldingTheWholeBodyIsFetchedAgainFromTheStart) {
-    writeAll(recordPath(), resource());
-    EXPECT_EQ(update(nginxUrl()), std::nullopt);
+// The whole body stays in the record until it is installed, so that an
+// install that could not start yet (a client left running) costs no second
+// download; the record goes once the install has succeeded.
+TEST_F(Download, WholeBodyIsKeptUntilInstalledAndThenUsedWithoutARequest) {
+    {
+        UpdateJob job;
+        job.setRecordFolder((recordFolder().string() + platform::kPathSeparator).c_str());
+        EXPECT_EQ(test::thrownCode([&] { job.download(nginxUrl().c_str(), 7); }), std::nullopt);
+    }
+    EXPECT_EQ(record(), resource());
+
+    // A web peer that would answer no request at all.
+    playWeb({"head"});
+    EXPECT_EQ(update(scriptedUrl()), std::nullopt);
+    EXPECT_EQ(webRequest(), "");
     EXPECT_FALSE(fs::exists(recordPath()));
     test::expectSampleInstalledIn(installFolder());
+}
+
+// A whole body that no longer unpacks was damaged after it arrived: it goes,
+// and the package is downloaded from its start.
+TEST_F(Download, WholeRecordedBodyThatDoesNotUnpackIsDownloadedAfresh) {
+    Bytes damaged = resource();
+    damaged[damaged.size() / 2] ^= 0x55;
+    writeAll(recordPath(), damaged);
+    playWeb({"head\n" + test::okHeadStep(resource().size()) + "\n" +
+             test::bytesStep(resource(), 0, resource().size())});
+    EXPECT_EQ(update(scriptedUrl()), std::nullopt);
+    EXPECT_NE(webRequest(), "");
+    EXPECT_EQ(webRequest().find("Range:"), std::string::npos) << webRequest();
+    EXPECT_FALSE(fs::exists(recordPath()));
+    test::expectSampleInstalledIn(installFolder());
+    EXPECT_TRUE(notices_.alerts().empty());
 }
 
 TEST_F(Download, RecordOfOnlyTheHeaderResumesAtSixteen) {

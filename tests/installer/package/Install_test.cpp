@@ -4,21 +4,20 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "installer/core/Failure.h"
 #include "installer/package/UpdateJob.h"
+#include "installer/platform/FileSystem.h"
 #include "installer/platform/Folders.h"
+#include "tests/support/HeldFile.h"
 #include "tests/support/RecordedNotices.h"
 #include "tests/support/ScratchDir.h"
 #include "tests/support/ThrownCode.h"
 #include "tests/support/UserDataFolder.h"
 #include "tools/tarnwick-pack/PackageBuilder.h"
-
-#ifdef _WIN32
-#include "installer/platform/win32/UniqueHandle.h"
-#endif
 
 namespace tarnwick {
 namespace {
@@ -55,12 +54,42 @@ std::int64_t modificationSeconds(const fs::path& path) {
     return std::chrono::duration_cast<std::chrono::seconds>(system.time_since_epoch()).count();
 }
 
+// Every file and folder below root with its content and modification time,
+// to show that a refused install changed nothing.
+std::map<fs::path, std::pair<std::string, std::int64_t>> treeOf(const fs::path& root) {
+    std::map<fs::path, std::pair<std::string, std::int64_t>> tree;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        const std::string content = entry.is_directory() ? "<folder>" : contentOf(entry.path());
+        tree[fs::relative(entry.path(), root)] = {content, modificationSeconds(entry.path())};
+    }
+    return tree;
+}
+
 class Install : public ::testing::Test {
 protected:
     Install() {
         root_ = scratch_.path() / "app";
         fs::create_directory(root_);
+        fs::create_directory(scratch_.path() / "prefs");
         job_.setInstallFolder((root_.string() + platform::kPathSeparator).c_str());
+        job_.setRecordFolder(((scratch_.path() / "prefs").string() + platform::kPathSeparator).c_str());
+    }
+
+    // An installed client of an earlier version: a tree that each package
+    // below replaces, resets or removes a part of.
+    void writeEarlierVersion() {
+        fs::create_directories(root_ / "cache" / "deep");
+        fs::create_directories(root_ / "plugins");
+        writeText(root_ / "Tarnwick.exe", "old program");
+        writeText(root_ / "readme.txt", "old readme");
+        writeText(root_ / "cache" / "deep" / "c.bin", "old cache");
+        writeText(root_ / "plugins" / "old.dll", "old plugin");
+        writeText(root_ / "settings.ini", "the user's own");
+    }
+    static std::vector<Entry> nextVersion() {
+        return {folder("cache", pack::kFlagResetFolder), file("cache\\c.bin", "new cache"),
+                removal("plugins"), file("readme.txt", "new readme"),
+                file("next.exe", "new program", pack::kFlagClientProgram)};
     }
 
     // Installs a package of these entries; the code thrown, if any.
@@ -123,8 +152,8 @@ TEST_F(Install, WritesTheTreeWithTimesAndPutsTheClientInPlace) {
 }
 
 // The whole rule is tested with entryNameProblem; here, that the installer
-// applies it to every kind before anything of the entry is done.
-TEST_F(Install, RefusesUnsafeNamesAndDoesNothingOfThatEntry) {
+// applies it to every kind, and before the first change of the install.
+TEST_F(Install, RefusesUnsafeNamesBeforeChangingAnything) {
     const std::vector<Entry> refused = {
         file("..\\x.txt", "evil"),
         file("a..b", "evil"),
@@ -135,14 +164,16 @@ TEST_F(Install, RefusesUnsafeNamesAndDoesNothingOfThatEntry) {
         folder("sub\\", pack::kFlagResetFolder),
         removal("\\first.txt"),
     };
+    writeEarlierVersion();
+    const auto before = treeOf(root_);
     for (const Entry& entry : refused) {
-        EXPECT_EQ(install({file("first.txt", "1"), entry}), kGeneralFailure) << entry.name;
-        EXPECT_EQ(contentOf(root_ / "first.txt"), "1") << entry.name;  // nothing is undone
+        std::vector<Entry> entries = nextVersion();
+        entries.push_back(entry);
+        EXPECT_EQ(install(entries), kGeneralFailure) << entry.name;
+        EXPECT_EQ(treeOf(root_), before) << entry.name;
         EXPECT_STREQ(job_.launchPath(), "") << entry.name;
     }
     EXPECT_FALSE(fs::exists(scratch_.path() / "x.txt"));
-    const std::vector<fs::path> expected = {root_ / "first.txt"};
-    EXPECT_EQ(std::vector<fs::path>(fs::directory_iterator(root_), fs::directory_iterator()), expected);
 }
 
 TEST_F(Install, ExistingFileIsReplacedWholeAndGetsItsTimes) {
@@ -219,20 +250,6 @@ TEST_F(Install, ClientThatCannotBePutInPlaceIsReportedOnceAndNamesNothing) {
     EXPECT_STREQ(job_.launchPath(), "");
     EXPECT_TRUE(fs::exists(root_ / "Tarnwick.exe" / "inside"));
     EXPECT_EQ(contentOf(root_ / "next.exe"), "new program");
-#ifdef _WIN32
-    // A running client cannot be replaced; it must survive the attempt.
-    fs::remove_all(root_ / "Tarnwick.exe");
-    writeText(root_ / "Tarnwick.exe", "old program");
-    const std::string running = (root_ / "Tarnwick.exe").string();
-    {
-        const platform::UniqueFileHandle held(
-            CreateFileA(running.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(held);
-        EXPECT_EQ(install({file("next.exe", "new program", pack::kFlagClientProgram)}), kQuietFailure);
-    }
-    EXPECT_EQ(contentOf(root_ / "Tarnwick.exe"), "old program");
-    EXPECT_EQ(notices_.alerts(), std::vector(2, unableToLaunch));
-#endif
 }
 
 TEST_F(Install, PackageWithoutEntriesInstallsNothingAndNamesNoClient) {
@@ -242,39 +259,91 @@ TEST_F(Install, PackageWithoutEntriesInstallsNothingAndNamesNoClient) {
     EXPECT_FALSE(fs::exists(fs::current_path() / "Tarnwick.exe"));
 }
 
-TEST_F(Install, DamagedEntryListsAreRefused) {
-    auto unpackedWithout = [](std::size_t dropped) {
-        auto bytes = pack::serializeEntries(0, 0, {file("a.txt", "abcdef")});
+// A package damaged near its end, after entries that would replace, reset
+// and remove parts of the installed client: the client stays whole.
+TEST_F(Install, DamageAfterGoodEntriesChangesNothing) {
+    auto unpackedWithout = [](std::vector<Entry> entries, std::size_t dropped) {
+        auto bytes = pack::serializeEntries(0, 0, entries);
         bytes.resize(bytes.size() - dropped);
         return bytes;
     };
     auto stored = [](const std::vector<std::uint8_t>& unpacked) {
         return pack::buildResource(7, 0, static_cast<std::uint32_t>(unpacked.size()), unpacked);
     };
-    // No end entry; content running past the end; a name without terminator.
-    EXPECT_EQ(installResource(stored(unpackedWithout(1))), kGeneralFailure);
-    EXPECT_EQ(installResource(stored(unpackedWithout(3))), kGeneralFailure);
-    auto unterminated = pack::serializeEntries(0, 0, {});
+    std::vector<Entry> lastFile = nextVersion();
+    lastFile.push_back(file("z.txt", "abcdef"));
+    auto unterminated = pack::serializeEntries(0, 0, nextVersion());
     unterminated.back() = pack::kEntryFile;
     unterminated.insert(unterminated.end(), {0, 'a', 'b'});
-    EXPECT_EQ(installResource(stored(unterminated)), kGeneralFailure);
+    std::vector<Entry> longFolder = nextVersion();
+    longFolder.push_back(folder(std::string(1100 - root_.string().size(), 'f')));
+    std::vector<Entry> longClient = nextVersion();
+    longClient.push_back(file(std::string(250, 'd') + "\\p.exe", "program", pack::kFlagClientProgram));
 
+    const std::vector<std::pair<const char*, std::vector<std::uint8_t>>> damaged = {
+        {"no end entry", stored(unpackedWithout(lastFile, 1))},
+        {"content running past the end", stored(unpackedWithout(lastFile, 3))},
+        {"a name without terminator", stored(unterminated)},
+        {"a folder path too long to keep", pack::buildPackage(7, longFolder, kQuick)},
+        {"a client path too long to launch", pack::buildPackage(7, longClient, kQuick)},
+    };
+    writeEarlierVersion();
+    const auto before = treeOf(root_);
+    for (const auto& [what, resource] : damaged) {
+        writeText(scratch_.path() / "prefs" / UpdateJob::kRecordFileName, "a record");
+        EXPECT_EQ(installResource(resource), kGeneralFailure) << what;
+        EXPECT_EQ(treeOf(root_), before) << what;
+        // Such a body never installs: the next run downloads afresh.
+        EXPECT_FALSE(fs::exists(scratch_.path() / "prefs" / UpdateJob::kRecordFileName)) << what;
+    }
+}
+
+TEST_F(Install, NamesFillTheirFieldAndNoMore) {
     // 2,047 characters and the NUL fit the name field; one more does not.
     const std::string longest(2047 - root_.string().size() - 1, 'n');
     EXPECT_EQ(install({removal(longest)}), std::nullopt);
     EXPECT_EQ(install({removal(std::string(2048, 'n'))}), kGeneralFailure);
 }
 
-TEST_F(Install, FileThatCannotBeOpenedForWritingFailsTheInstall) {
+// What no check foresees still fails the install, and is not undone.
+TEST_F(Install, FileThatCannotBeWrittenFailsTheInstall) {
     fs::create_directory(root_ / "busy.txt");
-    EXPECT_EQ(install({file("busy.txt", "x")}), kGeneralFailure);
-#ifdef _WIN32
-    const std::string locked = (root_ / "locked.dll").string();
-    const platform::UniqueFileHandle held(
-        CreateFileA(locked.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    ASSERT_TRUE(held);
-    EXPECT_EQ(install({file("locked.dll", "x")}), kGeneralFailure);
-#endif
+    EXPECT_EQ(install({file("a.txt", "a"), file("busy.txt", "x")}), kGeneralFailure);
+    EXPECT_EQ(contentOf(root_ / "a.txt"), "a");
+}
+
+// A file that another program holds is found before anything changes,
+// whether the package replaces it, removes it with its folder or resets the
+// folder around it, or it is the client that the new one replaces.
+TEST_F(Install, FilesHeldByAnotherProgramAreFoundBeforeAnyChange) {
+    const test::RecordedNotices::Alert running = {"Tarnwick Is Running", "Close Tarnwick, then try again."};
+    const fs::path record = scratch_.path() / "prefs" / UpdateJob::kRecordFileName;
+    for (const char* busy : {"readme.txt", "plugins/old.dll", "cache/deep/c.bin", "Tarnwick.exe"}) {
+        SCOPED_TRACE(busy);
+        fs::remove_all(root_);
+        fs::create_directory(root_);
+        writeEarlierVersion();
+        writeText(record, "a record");
+        test::RecordedNotices notices;
+        test::HeldFile held(root_ / busy);
+        const auto before = treeOf(root_);
+
+        EXPECT_EQ(install(nextVersion()), kQuietFailure);
+        EXPECT_EQ(notices.alerts(), std::vector{running});
+        EXPECT_EQ(treeOf(root_), before);
+        EXPECT_STREQ(job_.launchPath(), "");
+        EXPECT_TRUE(fs::exists(record)) << "kept for the next run";
+
+        held.release();
+        EXPECT_EQ(install(nextVersion()), std::nullopt);
+        EXPECT_EQ(contentOf(root_ / "Tarnwick.exe"), "new program");
+        EXPECT_FALSE(fs::exists(root_ / "plugins"));
+        EXPECT_FALSE(fs::exists(record)) << "an installed package needs no record";
+    }
+    // A held file that the package leaves alone does not stop it.
+    writeText(root_ / "settings.ini", "the user's own");
+    const test::HeldFile held(root_ / "settings.ini");
+    EXPECT_EQ(install(nextVersion()), std::nullopt);
 }
 
 TEST_F(Install, StoredPackageWhoseSizesAreEqualIsReadAsItStands) {
@@ -285,11 +354,99 @@ TEST_F(Install, StoredPackageWhoseSizesAreEqualIsReadAsItStands) {
     EXPECT_EQ(contentOf(root_ / "plain.txt"), "stored");
 }
 
-TEST(FreeSpace, FiveMebibytesAreEnough) {
-    EXPECT_TRUE(UpdateJob::hasRoomForUpdate(5242880));
-    EXPECT_FALSE(UpdateJob::hasRoomForUpdate(5242879));
-    EXPECT_TRUE(UpdateJob::hasRoomForUpdate(std::uint64_t{1} << 40)) << "compared on all 64 bits";
-    EXPECT_FALSE(UpdateJob::hasRoomForUpdate(0));
+TEST(FreeSpace, FiveMebibytesBesideTheFilesAreEnough) {
+    EXPECT_TRUE(UpdateJob::hasRoomForUpdate(5242880, 0));
+    EXPECT_FALSE(UpdateJob::hasRoomForUpdate(5242879, 0));
+    EXPECT_TRUE(UpdateJob::hasRoomForUpdate(5242880 + 1000, 1000));
+    EXPECT_FALSE(UpdateJob::hasRoomForUpdate(5242879 + 1000, 1000));
+    EXPECT_TRUE(UpdateJob::hasRoomForUpdate(5242880 + std::uint64_t{UINT32_MAX}, UINT32_MAX))
+        << "compared on all 64 bits";
+    EXPECT_FALSE(UpdateJob::hasRoomForUpdate(5242879 + std::uint64_t{UINT32_MAX}, UINT32_MAX));
+    EXPECT_FALSE(UpdateJob::hasRoomForUpdate(0, 0));
+}
+
+const test::RecordedNotices::Alert kOutOfSpace = {
+    "Out of Disk Space", "Not enough free disk space. Delete some files, then try again"};
+
+// A volume of a few MiB that CTest mounts for this suite where it may
+// (natively as root); under Wine it is a volume of its own as well.
+class SmallVolume : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::uint64_t size = freeBytes();
+        if (size == 0 || size > 64u << 20)
+            GTEST_SKIP() << volume_ << " is no small volume (mounting one needs root)";
+        fs::remove_all(root_);
+        fs::create_directory(root_);
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    std::uint64_t freeBytes() const { return platform::freeBytesForCaller(volume_.string().c_str()); }
+    static std::string asFolder(const fs::path& path) { return path.string() + platform::kPathSeparator; }
+
+    const fs::path volume_ = TARNWICK_SMALL_VOLUME;
+    const fs::path root_ = volume_ / "tests";
+    const test::ScratchDir elsewhere_;
+    test::RecordedNotices notices_;
+};
+
+TEST_F(SmallVolume, PackageLargerThanTheInstallFoldersVolumeChangesNothing) {
+    fs::create_directories(root_ / "app" / "keep");
+    writeText(root_ / "app" / "keep" / "old.txt", "old");
+    const auto before = treeOf(root_);
+    const std::uint64_t free = freeBytes();
+
+    // Stored, and nearly all of it one file: what the package unpacks to is
+    // what the install writes.
+    auto entriesWith = [](std::size_t size) {
+        return pack::serializeEntries(
+            0, 0, {folder("keep", pack::kFlagResetFolder), file("big.bin", std::string(size, 'b'))});
+    };
+    const std::size_t overhead = entriesWith(0).size();
+    auto packageOf = [&](std::uint64_t unpackedSize) { return entriesWith(unpackedSize - overhead); };
+    auto installInto = [&](const fs::path& folder, const std::vector<std::uint8_t>& unpacked) {
+        UpdateJob job;
+        job.setInstallFolder(asFolder(folder).c_str());
+        job.setRecordFolder(asFolder(elsewhere_.path()).c_str());
+        const auto resource =
+            pack::buildResource(7, 0, static_cast<std::uint32_t>(unpacked.size()), unpacked);
+        return test::thrownCode([&] {
+            job.takeResource(resource.data(), static_cast<std::uint32_t>(resource.size()), 7);
+            job.install();
+        });
+    };
+
+    const std::uint64_t fits = free - UpdateJob::kRequiredFreeBytes;
+    for (std::uint64_t size : {free + 1, fits + 1}) {
+        EXPECT_EQ(installInto(root_ / "app", packageOf(size)), kConnectionFailure) << size;
+        EXPECT_EQ(treeOf(root_), before) << size;
+    }
+    EXPECT_EQ(notices_.alerts(), std::vector(2, kOutOfSpace));
+
+    // A folder still to be made is on the volume of the folder it goes in;
+    // the room left for what else the install writes stays free.
+    EXPECT_EQ(installInto(root_ / "new" / "app", packageOf(fits)), std::nullopt);
+    EXPECT_EQ(fs::file_size(root_ / "new" / "app" / "big.bin"), fits - overhead);
+    EXPECT_GE(freeBytes(), UpdateJob::kRequiredFreeBytes);
+}
+
+// The download writes its record into the preferences folder, wherever the
+// installer itself lies.
+TEST_F(SmallVolume, DownloadNeedsRoomWhereItsRecordGoes) {
+    fs::create_directory(root_ / "prefs");
+    const fs::path recordPath = root_ / "prefs" / UpdateJob::kRecordFileName;
+    writeText(recordPath, "an earlier run's record");
+    writeText(root_ / "filler.bin", std::string(freeBytes() - UpdateJob::kRequiredFreeBytes + 1, 'f'));
+
+    UpdateJob job;
+    job.setRecordFolder(asFolder(root_ / "prefs").c_str());
+    // Nothing listens there: a request would fail with another code.
+    EXPECT_EQ(test::thrownCode([&] { job.download("http://127.0.0.1:9/package.bin", 7); }),
+              kConnectionFailure);
+    const test::RecordedNotices::Alert notCompleted = {"Download Not Completed",
+                                                       "The download could not be completed"};
+    EXPECT_EQ(notices_.alerts(), (std::vector{kOutOfSpace, notCompleted}));
+    EXPECT_EQ(contentOf(recordPath), "an earlier run's record");
 }
 
 TEST(InstallFolder, IsTarnwickTwiceUnderTheUsersApplicationData) {

@@ -11,6 +11,7 @@
 
 #include "installer/platform/FileSystem.h"
 #include "installer/platform/Folders.h"
+#include "tests/support/HeldFile.h"
 #include "tests/support/RecordedNotices.h"
 #include "tests/support/SamplePackage.h"
 #include "tests/support/ScriptedPeer.h"
@@ -200,6 +201,42 @@ TEST_F(UpdateRunTest, AStalledDownloadEndsTheRunAndTheNextRunResumes) {
     EXPECT_FALSE(fs::exists(recordPath()));
     expectInstalledTree();
     EXPECT_TRUE(notices_.alerts().empty());
+}
+
+// A client left running: the run changes nothing and says why, keeping the
+// package it downloaded; once the client has ended, the next run installs
+// that package without asking the web server again.
+TEST_F(UpdateRunTest, AClientLeftRunningChangesNothingAndTheRetryNeedsNoDownload) {
+    ASSERT_EQ(runAgainst(10).outcome, kOutcomeInstalled);
+    // An installation that the package would change everywhere.
+    const fs::path strings = installFolder() / "data" / "strings.txt";
+    writeAll(strings, {'o', 'l', 'd'});
+    fs::remove(installFolder() / "empty.txt");
+    const fs::path client = installFolder() / "bin" / "Tarnwick.exe";
+    test::HeldFile running(client);
+    const Bytes clientBefore = test::fileBytes(client);
+
+    const Bytes& resource = test::samplePackage().resource;
+    playWeb({"head\n" + test::okHeadStep(resource.size()) + "\n" +
+             test::bytesStep(resource, 0, resource.size())});
+    const UpdateRun refused = runAgainst(31);
+    EXPECT_EQ(refused.outcome, kOutcomeFailed);
+    EXPECT_EQ(refused.launchPath, "");
+    const test::RecordedNotices::Alert closeIt = {"Tarnwick Is Running", "Close Tarnwick, then try again."};
+    EXPECT_EQ(notices_.alerts(), std::vector{closeIt});
+    EXPECT_EQ(test::fileBytes(strings), (Bytes{'o', 'l', 'd'}));
+    EXPECT_FALSE(fs::exists(installFolder() / "empty.txt"));
+    EXPECT_EQ(test::fileBytes(client), clientBefore);
+    EXPECT_EQ(test::fileBytes(recordPath()), resource);
+
+    running.release();
+    // A web peer that would answer no request at all.
+    playWeb({"head"});
+    EXPECT_EQ(runAgainst(31).outcome, kOutcomeInstalled);
+    EXPECT_EQ(webRequest(), "");
+    EXPECT_FALSE(fs::exists(recordPath()));
+    expectInstalledTree();
+    EXPECT_EQ(notices_.alerts().size(), 1u);
 }
 
 TEST_F(UpdateRunTest, ADownloadThatFindsNoPackageFailsTheRunWithItsAlert) {
