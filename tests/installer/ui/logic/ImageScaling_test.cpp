@@ -113,13 +113,5 @@ TEST(ImageScaling, ReadsOneImageOfAStripWithoutItsNeighbours) {
     EXPECT_EQ(at(green, 7, 0, 3), (Pixel{0, 255, 0, 255})) << "nor the green one red at its left";
 }
 
-TEST(ImageScaling, GivesNothingForEmptySizes) {
-    const Image image(2, 2, {1, 2, 3, 4});
-    EXPECT_TRUE(resizePremultiplied(image.data(), 2, 2, image.stride(), 0, 4).empty());
-    EXPECT_TRUE(resizePremultiplied(image.data(), 2, 2, image.stride(), 4, -1).empty());
-    EXPECT_TRUE(resizePremultiplied(image.data(), 0, 2, image.stride(), 4, 4).empty());
-    EXPECT_TRUE(resizePremultiplied(nullptr, 2, 2, image.stride(), 4, 4).empty());
-}
-
 }  // namespace
 }  // namespace tarnwick::ui
