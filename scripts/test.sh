@@ -24,16 +24,22 @@ run_suite() {  # preset, title
 run_suite linux "Linux native" || failed=1
 rm -rf build/windows/screenshots
 run_suite windows "Windows under Wine" || failed=1
-WINEPREFIX=$root/build/windows/wineprefix wineserver -k 2>/dev/null || true
+for prefix in build/windows/wineprefix build/windows/wineprefix-144dpi; do
+    WINEPREFIX=$root/$prefix wineserver -k 2>/dev/null || true
+done
 
 # Totals: one line per test program, then each build's and the whole run's.
 echo "== Summary"
 python3 scripts/test-summary.py linux build/linux windows build/windows || failed=1
-# The screenshots of the windows, for a person to look at.
-screenshots=(build/windows/screenshots/*.png)
-if [ -f "${screenshots[0]}" ]; then
-    echo "== Screenshots"
-    for shot in "${screenshots[@]}"; do echo "  $root/$shot"; done
-fi
+# The screenshots of the windows, for a person to look at: on a display of
+# 96 dpi, then the same windows at 144 dpi.
+screenshots=(build/windows/screenshots/*.png build/windows/screenshots/144dpi/*.png)
+shown=0
+for shot in "${screenshots[@]}"; do
+    [ -f "$shot" ] || continue
+    [ "$shown" = 1 ] || echo "== Screenshots"
+    shown=1
+    echo "  $root/$shot"
+done
 
 exit "$failed"

@@ -1,21 +1,17 @@
 #include "installer/ui/Fonts.h"
 
-#include <windows.h>
-
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <utility>
 
 #include "installer/ui/logic/FontSize.h"
 
 namespace tarnwick::ui {
 
-int pointsToHeight(int points) {
-    return pointsToHeightAt(points, GetDeviceCaps(CClientDC(nullptr).handle(), LOGPIXELSY));
-}
-
-CFont makeFont(const char* face, int points, bool bold) {
+CFont makeFont(const char* face, int points, bool bold, UINT dpi) {
     LOGFONTA description{};
-    description.lfHeight = pointsToHeight(points);
+    description.lfHeight = pointsToHeightAt(points, static_cast<int>(dpi));
     description.lfWeight = bold ? FW_BOLD : 0;
     std::strncpy(description.lfFaceName, face, LF_FACESIZE - 1);
     CFont font;
@@ -24,15 +20,21 @@ CFont makeFont(const char* face, int points, bool bold) {
     return font;
 }
 
-CFont* boldDialogFont() {
-    // A function-local static is initialised once even when two threads
-    // open their first dialog at the same time. It is never deleted:
-    // windows may use it until the process ends.
-    static CFont* const font = [] {
-        CFont made = makeFont("MS Shell Dlg 2", 8, true);
-        return made ? new CFont(std::move(made)) : nullptr;
-    }();
-    return font;
+CFont* boldDialogFont(UINT dpi) {
+    // The worker thread may open its first dialog while the user-interface
+    // thread makes the progress window's font. The fonts are never deleted:
+    // windows may use them until the process ends, and a map node stays
+    // where it is as others are added.
+    static std::mutex mutex;
+    static auto* const fonts = new std::map<UINT, CFont>;
+    const std::lock_guard lock(mutex);
+    auto found = fonts->find(dpi);
+    if (found == fonts->end()) {
+        CFont made = makeFont("MS Shell Dlg 2", 8, true, dpi);
+        if (!made) return nullptr;
+        found = fonts->emplace(dpi, std::move(made)).first;
+    }
+    return &found->second;
 }
 
 }  // namespace tarnwick::ui

@@ -41,19 +41,20 @@ void CFrameWndEx::createFrame(UINT iconId, const RECT& clientRect, const char* t
     if (withSystemMenu) style |= WS_SYSMENU;
     RECT window = clientRect;
     AdjustWindowRectEx(&window, style, FALSE, 0);
-    if (Create(className, title, style, window)) keepClientSize(clientRect);
+    if (Create(className, title, style, window))
+        setClientSize(clientRect.right - clientRect.left, clientRect.bottom - clientRect.top);
     layer_.setLevel(this, WindowLayer::kModal);
     resizeMode_ = 0;
 }
 
-void CFrameWndEx::keepClientSize(const RECT& clientRect) {
+void CFrameWndEx::setClientSize(int width, int height) {
     // The themed edge and the window manager may draw the frame thicker or
     // thinner than the adjustment assumed; the client area is what the
     // window's layout is made for, so the frame gives way.
     RECT client{};
     GetClientRect(handle(), &client);
-    const int extraWidth = (clientRect.right - clientRect.left) - client.right;
-    const int extraHeight = (clientRect.bottom - clientRect.top) - client.bottom;
+    const int extraWidth = width - client.right;
+    const int extraHeight = height - client.bottom;
     if (extraWidth == 0 && extraHeight == 0) return;
     RECT window{};
     GetWindowRect(handle(), &window);

@@ -33,6 +33,10 @@ public:
     bool OnCmdMsg(UINT id, int code, void* extra) override;
 
 protected:
+    // Resizes the window so that its client area has this size, whatever
+    // the frame around it measures.
+    void setClientSize(int width, int height);
+
     BOOL PreCreateWindow(CREATESTRUCTA& create) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void PostNcDestroy() override;
@@ -52,7 +56,6 @@ private:
     };
 
     void followTheme();
-    void keepClientSize(const RECT& clientRect);
 
     CloseCommand commandHandler_;
     WindowLayer layer_;

@@ -19,8 +19,9 @@ public:
     IconList& operator=(const IconList&) = delete;
     virtual ~IconList() = default;
 
-    // Blends image index onto dc, scaled to the rectangle; nothing for an
-    // index past the end.
+    // Blends image index onto dc, resampled to the rectangle's size with a
+    // smoothing filter when that is not the image's own; nothing for an index
+    // past the end.
     void draw(HDC dc, const RECT& destination, std::uint32_t index, bool dimmed) const;
 
     std::uint32_t imageSize() const { return size_; }
@@ -30,6 +31,7 @@ private:
     std::uint32_t size_ = 0;
     std::uint32_t count_ = 0;
     CBitmap strip_;
+    const std::uint8_t* pixels_ = nullptr;  // the strip's, while it lives
     std::uint8_t dimmedAlpha_;
 };
 

@@ -7,10 +7,12 @@
 
 namespace tarnwick::ui {
 
-// A static control that shows one image of an icon list at its full size,
-// sized to the image and a two-pixel margin when it takes over its window.
-// The product image of the install-options and already-installed dialogs is
-// image 0 of this list, shown at 128 pixels.
+// A static control that shows one image of an icon list, sized to the image
+// and a margin when it takes over its window. The size is that of a 96-dpi
+// display; the image and margin grow with the dialog's resolution, and
+// follow it when the dialog moves to a monitor of another one. The product
+// image of the install-options and already-installed dialogs is image 0 of
+// this list, 128 pixels at 96 dpi.
 constexpr UINT kProductImages = 148;
 constexpr std::uint32_t kProductImageSize = 128;
 
@@ -21,10 +23,13 @@ public:
     const IconList& icons() const { return icons_; }
 
 protected:
-    void PreSubclassWindow() override;
+    void PreSubclassWindow() override { fitToResolution(); }
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    int displaySize(UINT dpi) const;
+    void fitToResolution();
+
     std::uint32_t size_;
     std::uint32_t index_;
     IconList icons_;

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "installer/ui/Dpi.h"
 #include "installer/ui/Fonts.h"
 #include "installer/ui/framework/DialogTemplate.h"
 
@@ -64,8 +65,14 @@ void CModalDialog::flashUntilForeground() {
 }
 
 void CModalDialog::setHeadlineFont(int id) {
-    if (CFont* font = boldDialogFont()) {
-        SendDlgItemMessageA(handle(), id, WM_SETFONT, reinterpret_cast<WPARAM>(font->handle()), TRUE);
+    headlineId_ = id;
+    applyHeadlineFont(windowDpi(handle()));
+}
+
+void CModalDialog::applyHeadlineFont(UINT dpi) {
+    if (CFont* font = boldDialogFont(dpi)) {
+        SendDlgItemMessageA(handle(), headlineId_, WM_SETFONT, reinterpret_cast<WPARAM>(font->handle()),
+                            TRUE);
     }
 }
 
@@ -88,6 +95,14 @@ LRESULT CModalDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (const auto answer = handleLayerMessage(handle(), layer_, kDialogRules, message, wParam, lParam))
         return *answer;
     if (message == WM_NCHITTEST) return hitTestForResizeMode(Default(message, wParam, lParam), resizeMode_);
+    if (message == WM_DPICHANGED) {
+        // Where the system scales dialogs itself, the default handling
+        // resizes the dialog and remakes the font of its template; the
+        // headline's font is ours to replace.
+        const LRESULT answer = CDialog::WindowProc(message, wParam, lParam);
+        if (headlineId_ != 0) applyHeadlineFont(HIWORD(wParam));
+        return answer;
+    }
     return CDialog::WindowProc(message, wParam, lParam);
 }
 

@@ -26,12 +26,17 @@ public:
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-    // Gives the static text the bold headline font.
+    // Gives the static text the bold headline font at the dialog's
+    // resolution, and a new one whenever the dialog moves to a monitor of
+    // another resolution.
     void setHeadlineFont(int id);
 
 private:
+    void applyHeadlineFont(UINT dpi);
+
     WindowLayer layer_;
     std::uint8_t resizeMode_ = 0;
+    int headlineId_ = 0;  // 0: no headline
 };
 
 // What the sizing border answers to WM_NCHITTEST: mode 0 turns every sizing

@@ -1,5 +1,7 @@
 #include "installer/ui/ProgressBar.h"
 
+#include "installer/ui/Dpi.h"
+
 namespace tarnwick::ui {
 
 namespace {
@@ -25,6 +27,18 @@ ProgressBar::~ProgressBar() {
     if (handle() != nullptr && busy_) KillTimer(handle(), kAnimationTimer);
 }
 
+void ProgressBar::PreSubclassWindow() {
+    dpi_ = windowDpi(handle());
+    rebuild();
+}
+
+void ProgressBar::setDpi(UINT dpi) {
+    if (dpi == dpi_) return;
+    dpi_ = dpi;
+    rebuild();
+    InvalidateRect(handle(), nullptr, FALSE);
+}
+
 ChunkLayout ProgressBar::layout() const {
     RECT client{};
     GetClientRect(handle(), &client);
@@ -35,7 +49,7 @@ ChunkLayout ProgressBar::layout() const {
 
 RECT ProgressBar::contentRect(HDC dc, const RECT& client) const {
     if (theme_) return theme::getThemeBackgroundContentRect(theme_.get(), dc, kBarPart, 0, client);
-    return shrunk(client, kClassicEdge);
+    return shrunk(client, scaleForDpi(kClassicEdge, dpi_));
 }
 
 void ProgressBar::rebuild() {
@@ -43,6 +57,8 @@ void ProgressBar::rebuild() {
     chunkImage_.reset();
     backBuffer_.reset();
     if (theme::themingInUse()) theme_ = theme::Data(handle(), L"PROGRESS");
+    // A theme's metrics, asked without a device context, are not scaled for
+    // the display: they are pixels of a 96-dpi one, like our own.
     if (theme_) {
         chunkWidth_ = theme::getThemeMetric(theme_.get(), kBarPart, 0, kChunkSizeMetric, kClassicChunkWidth);
         gapWidth_ = theme::getThemeMetric(theme_.get(), kBarPart, 0, kSpaceSizeMetric, kClassicGapWidth);
@@ -51,6 +67,8 @@ void ProgressBar::rebuild() {
         gapWidth_ = kClassicGapWidth;
         chunkColour_ = GetSysColor(COLOR_ACTIVECAPTION);
     }
+    chunkWidth_ = scaleForDpi(chunkWidth_, dpi_);
+    gapWidth_ = scaleForDpi(gapWidth_, dpi_);
 
     RECT client{};
     GetClientRect(handle(), &client);
@@ -96,15 +114,13 @@ void ProgressBar::paint() {
     GetClientRect(handle(), &client);
     CDC memory(dc.handle());
     if (!memory.select(backBuffer_)) return;
-    RECT content;
     if (theme_) {
         theme::drawThemeBackground(theme_.get(), memory.handle(), kBarPart, 0, client);
-        content = theme::getThemeBackgroundContentRect(theme_.get(), memory.handle(), kBarPart, 0, client);
     } else {
         RECT frame = client;
         DrawEdge(memory.handle(), &frame, BDR_SUNKENOUTER, BF_RECT | BF_MIDDLE);
-        content = shrunk(client, kClassicEdge);
     }
+    const RECT content = contentRect(memory.handle(), client);
     const ChunkLayout chunks{content.left, content.right, chunkWidth_, gapWidth_};
     if (busy_ && chunkImage_) {
         CDC chunkDc(dc.handle());

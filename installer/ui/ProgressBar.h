@@ -8,6 +8,7 @@
 #include "installer/ui/framework/Gdi.h"
 #include "installer/ui/framework/Static.h"
 #include "installer/ui/logic/BarGeometry.h"
+#include "installer/ui/logic/DpiScale.h"
 
 namespace tarnwick::ui {
 
@@ -15,6 +16,8 @@ namespace tarnwick::ui {
 // a busy animation of six chunks of graded opacity moving one step every
 // 25 ms. It follows the visual theme when themes are in use and draws a
 // classic sunken bar with chunks in the active-caption colour otherwise.
+// Chunks, gaps and the classic edge are measures of a 96-dpi display that
+// grow with the bar's resolution.
 class ProgressBar : public CStatic {
 public:
     ProgressBar() = default;
@@ -24,6 +27,9 @@ public:
     // values last stored, in which case nothing changes.
     void setPosition(std::uint32_t done, std::uint32_t total);
     void setBusy(bool on);
+    // The resolution the bar is shown at, for a window that moved to a
+    // monitor of another one; it is the window's own when the bar is made.
+    void setDpi(UINT dpi);
 
     bool busy() const { return busy_; }
     std::uint32_t position() const { return position_; }
@@ -34,7 +40,7 @@ public:
     ChunkLayout layout() const;
 
 protected:
-    void PreSubclassWindow() override { rebuild(); }
+    void PreSubclassWindow() override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
@@ -55,6 +61,7 @@ private:
     int chunkHeight_ = 0;
     bool busy_ = false;
     std::uint32_t phase_ = 0;
+    UINT dpi_ = kDesignDpi;
     CBitmap chunkImage_;
     CBitmap backBuffer_;
 };

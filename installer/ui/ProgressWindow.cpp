@@ -3,25 +3,34 @@
 #include <cstring>
 #include <memory>
 
+#include "installer/ui/Dpi.h"
 #include "installer/ui/Fonts.h"
 #include "installer/ui/ResourceIds.h"
+#include "installer/ui/logic/DpiScale.h"
 
 namespace tarnwick::ui {
 
 namespace {
 
 constexpr int kTextBufferSize = 256;
-constexpr RECT kStatusLine{20, 12, 330, 28};
-constexpr RECT kBar{20, 36, 330, 52};
-constexpr int kClientWidth = 350;
-constexpr int kClientHeight = 70;
+
+void place(const CWnd& child, const PixelRect& rect) {
+    SetWindowPos(child.handle(), nullptr, rect.left, rect.top, rect.width(), rect.height(),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 }  // namespace
 
 ProgressWindow::ProgressWindow() : CFrameWndEx(nullptr), ownerThread_(GetCurrentThreadId()) {
     setDeleteOnDestroy(false);
-    createFrame(IDI_TARNWICK, RECT{0, 0, kClientWidth, kClientHeight}, "", false);
+    // Made for the screen's resolution; once the window exists, its own is
+    // known, which differs only where the monitors do.
+    const ProgressLayout screen = progressLayout(windowDpi(nullptr));
+    createFrame(IDI_TARNWICK, RECT{0, 0, screen.clientWidth, screen.clientHeight}, "", false);
     if (handle() == nullptr) return;
+    const UINT dpi = windowDpi(handle());
+    const ProgressLayout layout = progressLayout(dpi);
+    setClientSize(layout.clientWidth, layout.clientHeight);
 
     RECT window{};
     GetWindowRect(handle(), &window);
@@ -31,13 +40,24 @@ ProgressWindow::ProgressWindow() : CFrameWndEx(nullptr), ownerThread_(GetCurrent
                  (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-    if (status_.Create("", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, kStatusLine, *this,
-                       0xFFFF)) {
-        if (CFont* font = boldDialogFont()) {
-            SendMessageA(status_.handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font->handle()), TRUE);
-        }
+    // The children get their places, font and measures from layOut; one that
+    // could not be made is simply missing.
+    [[maybe_unused]] const bool statusMade =
+        status_.Create("", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, RECT{}, *this, 0xFFFF);
+    if (bar_.Create("", WS_CHILD | WS_VISIBLE, RECT{}, *this, 0xFFFF)) bar_.setBusy(true);
+    layOut(dpi);
+}
+
+void ProgressWindow::layOut(UINT dpi) {
+    const ProgressLayout layout = progressLayout(dpi);
+    place(status_, layout.statusLine);
+    if (CFont* font = boldDialogFont(dpi)) {
+        SendMessageA(status_.handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font->handle()), TRUE);
     }
-    if (bar_.Create("", WS_CHILD | WS_VISIBLE, kBar, *this, 0xFFFF)) bar_.setBusy(true);
+    // Told before it moves, so that it rebuilds for its new size with the
+    // new measures.
+    bar_.setDpi(dpi);
+    place(bar_, layout.bar);
 }
 
 // The children go before the frame's window, which the base destroys.
@@ -116,6 +136,15 @@ LRESULT ProgressWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case kProgressMessage:
             setProgress(static_cast<std::uint32_t>(wParam), static_cast<std::uint32_t>(lParam));
             return 0;
+        case WM_DPICHANGED: {
+            // Moved to a monitor of another resolution: the system suggests
+            // the window's new rectangle, scaled and on that monitor.
+            const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                         suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+            layOut(HIWORD(wParam));
+            return 0;
+        }
         default:
             return CFrameWndEx::WindowProc(message, wParam, lParam);
     }

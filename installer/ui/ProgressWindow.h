@@ -16,6 +16,8 @@ namespace tarnwick::ui {
 // thread, the operations that change what it shows post a message to the
 // window and take effect on its own thread, in the order they were posted.
 // Its owner deletes it, which destroys the window and its two children.
+// Every measure grows with the window's resolution, and follows it when the
+// window moves to a monitor of another one.
 class ProgressWindow : public CFrameWndEx, public ProgressSink {
 public:
     static constexpr UINT kShowMessage = 32778;
@@ -42,6 +44,9 @@ protected:
 
 private:
     bool onOwnerThread() const { return GetCurrentThreadId() == ownerThread_; }
+    // Places the status line and the bar, and gives them their font and
+    // measures, for a window shown at dpi.
+    void layOut(UINT dpi);
 
     ProgressBar bar_;
     CStatic status_;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "GuiTesting.h"
+#include "installer/ui/Dpi.h"
 #include "installer/ui/IconList.h"
 #include "installer/ui/LargeIcon.h"
 #include "installer/ui/ProgressWindow.h"
@@ -91,12 +92,35 @@ TEST(IconList, DimmedImagesAreHalfTransparent) {
     EXPECT_GT(dimmedRed, fullRed) << "more of the white shows through";
 }
 
+// Grown to twice its size, an image that was only stretched would show
+// every pixel as a 2 x 2 block; resampled, its edges and shading blend.
+TEST(IconList, GrowsTheImageSmoothly) {
+    const IconList icons(kProductImages, 128);
+    Canvas canvas(256);
+    icons.draw(canvas.dc(), RECT{0, 0, 256, 256}, 0, false);
+    EXPECT_EQ(canvas.at(0, 0), 0xFFFFFFu) << "the transparent corner";
+    const std::uint32_t middle = canvas.at(128, 220);
+    EXPECT_GT(middle & 0xFF, (middle >> 16) & 0xFF) << "the product's blue, where it is at 128 pixels";
+    int blendedBlocks = 0;
+    for (int y = 0; y < 256; y += 2) {
+        for (int x = 0; x < 256; x += 2) {
+            const std::uint32_t corner = canvas.at(x, y);
+            if (canvas.at(x + 1, y) != corner || canvas.at(x, y + 1) != corner ||
+                canvas.at(x + 1, y + 1) != corner)
+                ++blendedBlocks;
+        }
+    }
+    EXPECT_GT(blendedBlocks, 500);
+}
+
 // Reads what the bar shows on the screen.
 COLORREF pixelOf(HWND window, int x, int y) {
     return GetPixel(CClientDC(window).handle(), x, y);
 }
 
-TEST(ProgressBar, ClassicBarDrawsHalfAsSixteenChunks) {
+// The classic measures are 8-pixel chunks, 2-pixel gaps and a 2-pixel edge
+// at 96 dpi, grown with the bar's resolution.
+TEST(ProgressBar, ClassicBarDrawsHalfAsChunksOfItsResolution) {
     ProgressWindow window;
     window.setTitle("Downloading latest Tarnwick update...");
     window.setStatusText("Downloading new update...");
@@ -107,10 +131,15 @@ TEST(ProgressBar, ClassicBarDrawsHalfAsSixteenChunks) {
     SetWindowTheme(bar.handle(), L" ", L" ");
     SendMessageA(bar.handle(), WM_THEMECHANGED, 0, 0);
     if (bar.themed()) GTEST_SKIP() << "the bar cannot be taken off the theme here";
+    const int dpi = static_cast<int>(windowDpi(bar.handle()));
+    const int edge = MulDiv(2, dpi, 96);
+    RECT client{};
+    GetClientRect(bar.handle(), &client);
     const ChunkLayout layout = bar.layout();
-    EXPECT_EQ(layout.contentLeft, 2);
-    EXPECT_EQ(layout.contentRight, 308);
-    EXPECT_EQ(layout.step(), 10);
+    EXPECT_EQ(layout.contentLeft, edge);
+    EXPECT_EQ(layout.contentRight, client.right - edge);
+    EXPECT_EQ(layout.chunkWidth, MulDiv(8, dpi, 96));
+    EXPECT_EQ(layout.gapWidth, MulDiv(2, dpi, 96));
 
     EXPECT_TRUE(pumpUntil([&] { return bar.phase() >= 3; }, 2000));
     screenshot(window.handle(), "progress-classic-busy");
@@ -119,10 +148,13 @@ TEST(ProgressBar, ClassicBarDrawsHalfAsSixteenChunks) {
     paintOwnWindow(window.handle());
     const COLORREF chunk = GetSysColor(COLOR_ACTIVECAPTION);
     const HWND barWindow = bar.handle();
-    EXPECT_EQ(pixelOf(barWindow, 3, 8), chunk);
-    EXPECT_NE(pixelOf(barWindow, 11, 8), chunk) << "the gap between chunks";
-    EXPECT_EQ(pixelOf(barWindow, 159, 8), chunk) << "the sixteenth chunk, 8 pixels from 152";
-    EXPECT_NE(pixelOf(barWindow, 162, 8), chunk) << "nothing after it";
+    const int middle = client.bottom / 2;
+    const auto chunks = filledChunks(layout, 1, 2);
+    ASSERT_GE(chunks.size(), 2u);
+    EXPECT_EQ(pixelOf(barWindow, chunks[0].left, middle), chunk);
+    EXPECT_NE(pixelOf(barWindow, chunks[0].right, middle), chunk) << "the gap between chunks";
+    EXPECT_EQ(pixelOf(barWindow, chunks.back().right - 1, middle), chunk) << "the last chunk";
+    EXPECT_NE(pixelOf(barWindow, chunks.back().left + layout.step(), middle), chunk) << "nothing after it";
 
     window.setProgress(512, 2048);
     screenshot(window.handle(), "progress-classic-512-of-2048");

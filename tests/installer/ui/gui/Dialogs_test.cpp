@@ -6,6 +6,7 @@
 #include "installer/core/UserNotice.h"
 #include "installer/ui/AlertDialog.h"
 #include "installer/ui/AlreadyInstalledDialog.h"
+#include "installer/ui/Dpi.h"
 #include "installer/ui/Fonts.h"
 #include "installer/ui/InstallOptionsDialog.h"
 #include "installer/ui/ResourceIds.h"
@@ -29,15 +30,19 @@ TEST(InstallOptionsDialog, ShowsTheOptionsAndReadsThemBackOnInstall) {
                       const HWND dialog = waitForWindow(kInstallCaption);
                       ASSERT_NE(dialog, nullptr);
                       EXPECT_EQ(itemText(dialog, IDC_HEADLINE), "Install Tarnwick");
-                      EXPECT_EQ(fontOf(dialog, IDC_HEADLINE), boldDialogFont()->handle());
+                      EXPECT_EQ(fontOf(dialog, IDC_HEADLINE), boldDialogFont(windowDpi(dialog))->handle());
                       EXPECT_EQ(itemText(dialog, IDC_DESKTOP_SHORTCUT), "Create a Tarnwick &desktop icon");
                       EXPECT_TRUE(isChecked(dialog, IDC_DESKTOP_SHORTCUT));
                       EXPECT_FALSE(isChecked(dialog, IDC_QUICK_LAUNCH_SHORTCUT));
                       EXPECT_TRUE(isChecked(dialog, IDC_START_WITH_WINDOWS));
+                      // 128 pixels and a margin of 4 at 96 dpi, grown with
+                      // the dialog's resolution.
+                      const int dpi = static_cast<int>(windowDpi(dialog));
+                      const int side = MulDiv(128, dpi, 96) + MulDiv(4, dpi, 96);
                       RECT image{};
                       GetClientRect(GetDlgItem(dialog, IDC_PRODUCT_IMAGE), &image);
-                      EXPECT_EQ(image.right, 132);
-                      EXPECT_EQ(image.bottom, 132);
+                      EXPECT_EQ(image.right, side);
+                      EXPECT_EQ(image.bottom, side);
                       screenshot(dialog, "install-options");
                       click(dialog, IDC_DESKTOP_SHORTCUT);
                       click(dialog, IDC_QUICK_LAUNCH_SHORTCUT);
@@ -62,7 +67,7 @@ TEST(InstallOptionsDialog, CancelAsksFirstAndOnlyYesCloses) {
                       HWND confirm = waitForWindow(kConfirmCaption);
                       ASSERT_NE(confirm, nullptr);
                       EXPECT_EQ(itemText(confirm, IDC_HEADLINE), "Tarnwick has not been installed.");
-                      EXPECT_EQ(fontOf(confirm, IDC_HEADLINE), boldDialogFont()->handle());
+                      EXPECT_EQ(fontOf(confirm, IDC_HEADLINE), boldDialogFont(windowDpi(confirm))->handle());
                       EXPECT_EQ(itemText(confirm, IDC_TEXT), "Are you sure you want to quit the installer?");
                       EXPECT_EQ(itemText(confirm, IDOK), "&Yes");
                       EXPECT_EQ(itemText(confirm, IDCANCEL), "&No");
@@ -106,20 +111,20 @@ TEST(AlreadyInstalledDialog, GivesOneThreeOrTwo) {
     };
     bool screenshotTaken = false;
     for (const Case& c : cases) {
-        const INT_PTR result =
-            runDriven([] { return AlreadyInstalledDialog().DoModal(); },
-                      [&] {
-                          const HWND dialog = waitForWindow(kInstalledCaption);
-                          ASSERT_NE(dialog, nullptr);
-                          if (!screenshotTaken) {
-                              EXPECT_EQ(itemText(dialog, IDC_HEADLINE), "Tarnwick is already installed");
-                              EXPECT_EQ(fontOf(dialog, IDC_HEADLINE), boldDialogFont()->handle());
-                              screenshot(dialog, "already-installed");
-                              screenshotTaken = true;
-                          }
-                          c.act(dialog);
-                          EXPECT_TRUE(waitForWindowGone(dialog));
-                      });
+        const INT_PTR result = runDriven(
+            [] { return AlreadyInstalledDialog().DoModal(); },
+            [&] {
+                const HWND dialog = waitForWindow(kInstalledCaption);
+                ASSERT_NE(dialog, nullptr);
+                if (!screenshotTaken) {
+                    EXPECT_EQ(itemText(dialog, IDC_HEADLINE), "Tarnwick is already installed");
+                    EXPECT_EQ(fontOf(dialog, IDC_HEADLINE), boldDialogFont(windowDpi(dialog))->handle());
+                    screenshot(dialog, "already-installed");
+                    screenshotTaken = true;
+                }
+                c.act(dialog);
+                EXPECT_TRUE(waitForWindowGone(dialog));
+            });
         EXPECT_EQ(result, c.expected) << c.name;
     }
 }
@@ -137,7 +142,7 @@ TEST(Alert, ShowsTitleAsCaptionAndHeadlineThroughTheNoticeSeam) {
             const HWND dialog = waitForWindow(kTitle);
             ASSERT_NE(dialog, nullptr);
             EXPECT_EQ(itemText(dialog, IDC_HEADLINE), kTitle);
-            EXPECT_EQ(fontOf(dialog, IDC_HEADLINE), boldDialogFont()->handle());
+            EXPECT_EQ(fontOf(dialog, IDC_HEADLINE), boldDialogFont(windowDpi(dialog))->handle());
             EXPECT_EQ(itemText(dialog, IDC_TEXT), kText);
             EXPECT_EQ(itemText(dialog, IDOK), "OK");
             screenshot(dialog, "alert");
@@ -163,22 +168,6 @@ TEST(ModalDialog, MissingResourceGivesMinusOneAndShowsNothing) {
     CModalDialog missing(999);
     EXPECT_EQ(missing.DoModal(), -1);
     EXPECT_EQ(missing.handle(), nullptr);
-}
-
-TEST(Fonts, PointSizeAndBoldDialogFont) {
-    const int dpi = GetDeviceCaps(CClientDC(nullptr).handle(), LOGPIXELSY);
-    ASSERT_EQ(dpi, 96) << "the test display runs at 96 dpi";
-    EXPECT_EQ(pointsToHeight(8), -11);
-
-    CFont* font = boldDialogFont();
-    ASSERT_NE(font, nullptr);
-    EXPECT_EQ(boldDialogFont(), font) << "one font for the whole process";
-    LOGFONTA description{};
-    ASSERT_NE(GetObjectA(font->handle(), sizeof description, &description), 0);
-    EXPECT_STREQ(description.lfFaceName, "MS Shell Dlg 2");
-    EXPECT_EQ(description.lfHeight, -11);
-    EXPECT_EQ(description.lfWeight, FW_BOLD);
-    EXPECT_EQ(description.lfItalic, 0);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <thread>
@@ -48,15 +49,21 @@ inline void paintOwnWindow(HWND window) {
 }
 
 // Settles the window (of this thread or another) and saves what the screen
-// shows of it as screenshots/NAME.bmp under the working directory; the test
-// run turns it into a PNG.
+// shows of it as NAME.bmp in the run's screenshot folder, TARNWICK_SCREENSHOTS
+// (relative to the working directory; "screenshots" when unset), which is
+// made as needed; the test run turns it into a PNG.
 inline void screenshot(HWND window, const char* name) {
     if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId())
         paintOwnWindow(window);
     else
         driver::settle(window);
-    CreateDirectoryA("screenshots", nullptr);
-    const std::string path = std::string("screenshots/") + name + ".bmp";
+    const char* asked = std::getenv("TARNWICK_SCREENSHOTS");
+    const std::string folder = asked != nullptr && *asked != '\0' ? asked : "screenshots";
+    for (std::size_t end = 0; end != std::string::npos;) {
+        end = folder.find_first_of("/\\", end + 1);
+        CreateDirectoryA(folder.substr(0, end).c_str(), nullptr);
+    }
+    const std::string path = folder + "/" + name + ".bmp";
     EXPECT_TRUE(driver::saveScreenshot(window, path)) << "cannot save " << path;
 }
 
