@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -36,5 +37,16 @@ public:
 private:
     int fd_ = -1;
 };
+
+// Raises the process's soft limit on descriptors to its hard limit: every
+// connection holds one, and the soft limit a shell hands out (often 1,024)
+// is far below what the system allows.
+inline void raiseDescriptorLimit() {
+    rlimit limit = {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
 
 }  // namespace tarnwick::rendezvous

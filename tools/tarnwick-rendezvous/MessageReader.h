@@ -7,9 +7,10 @@
 
 namespace tarnwick::rendezvous {
 
-// Collects one rendezvous message from a non-blocking socket over as many
-// reads as the peer takes to send it. It reads no byte beyond the message,
-// so whatever follows stays in the socket for the next one.
+// Collects rendezvous messages from a non-blocking socket over as many reads
+// as the peer takes to send them. Each read takes what the socket holds, up
+// to room for two whole messages, so a message usually costs one read;
+// bytes beyond the message wait in the reader for the next one.
 class MessageReader {
 public:
     enum class Status {
@@ -19,17 +20,28 @@ public:
         kFailed     // the socket failed (errno tells)
     };
 
-    // Reads what the socket has, up to the end of the message. A header that
-    // announces a body beyond the message's buffer throws kGeneralFailure.
+    // Reads until a whole message is held. A header that announces a body
+    // beyond the message's buffer throws kGeneralFailure.
     [[nodiscard]] Status readFrom(int socket);
-
     const RendezvousMessage& message() const { return message_; }
-    // Starts on the next message.
-    void clear() { received_ = 0; }
+    // Drops the message readFrom completed; what followed it stays.
+    void next();
+    // Forgets everything, for a new connection.
+    void clear();
+
+    // Whether the next message may be here already, where no readiness event
+    // will announce it: in the reader, or in the socket because the last
+    // read stopped at a whole message rather than at the socket's end.
+    bool hasMore() const { return held_ > taken_ || !drained_; }
 
 private:
-    std::uint8_t header_[kMessageHeaderLength];
-    std::size_t received_ = 0;
+    // True when the bytes held start with a whole message, now in message_.
+    bool takeWhole();
+
+    std::uint8_t buffer_[2 * (kMessageHeaderLength + kMessageBodyCapacity)];
+    std::size_t held_ = 0;
+    std::size_t taken_ = 0;  // the bytes of the completed message
+    bool drained_ = true;
     RendezvousMessage message_;
 };
 

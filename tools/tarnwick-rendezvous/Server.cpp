@@ -206,8 +206,6 @@ void Server::EventLoop::acceptFrom(const Listener& listener) {
                     " refused: " + std::to_string(server_.maxConnections_) + " connections open\n";
             continue;
         }
-        const int on = 1;
-        ::setsockopt(socket.get(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         Connection* connection = nullptr;
         try {
             connection =
@@ -219,18 +217,16 @@ void Server::EventLoop::acceptFrom(const Listener& listener) {
         }
         connection->self = connections_.begin();
         connection->deadline.start(receiving_, *connection, now_);
-        // Both directions, edge-triggered: every step that starts to wait
-        // tries the socket first, so no readiness is missed, and the
-        // connection is never registered again.
+        // Both directions, edge-triggered, so the connection is never
+        // registered again; a hello that is here already is announced at
+        // once. A step that starts to wait tries the socket first when the
+        // reader may have left bytes in it (hasMore), so none is missed.
         epoll_event event = {};
         event.events = EPOLLIN | EPOLLOUT | EPOLLRDHUP | EPOLLET;
         event.data.ptr = static_cast<Watched*>(connection);
         if (::epoll_ctl(epoll_.get(), EPOLL_CTL_ADD, connection->socket.get(), &event) != 0) {
             end(*connection, " failed: cannot watch the socket");
-            continue;
         }
-        // The hello has often arrived by now.
-        advance(*connection);
     }
 }
 
@@ -286,7 +282,7 @@ void Server::EventLoop::receive(Connection& connection) {
             break;
     }
     Exchange::Answer answer = connection.exchange.take(connection.reader.message());
-    connection.reader.clear();
+    connection.reader.next();
     connection.outbox = std::move(answer.bytes);
     connection.sent = 0;
     connection.afterSend = answer.then;
@@ -315,12 +311,12 @@ void Server::EventLoop::send(Connection& connection) {
         case Exchange::Then::kReceive:
             connection.step = Connection::Step::kReceive;
             connection.deadline.start(receiving_, connection, now_);
-            receive(connection);
+            if (connection.reader.hasMore()) receive(connection);
             return;
         case Exchange::Then::kAwaitClose:
             connection.step = Connection::Step::kAwaitClose;
             connection.deadline.start(receiving_, connection, now_);
-            awaitClose(connection);
+            if (connection.reader.hasMore()) awaitClose(connection);
             return;
     }
 }
@@ -379,6 +375,8 @@ void Server::listen() {
         if (!socket) throw systemFailure("cannot create a socket");
         const int on = 1;
         ::setsockopt(socket.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        // Accepted connections inherit it: each reply leaves in one piece at once.
+        ::setsockopt(socket.get(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         sockaddr_in address = {};
         address.sin_family = AF_INET;
         address.sin_port = htons(scenario.port);

@@ -8,7 +8,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -18,6 +17,7 @@
 #include <vector>
 
 #include "tools/tarnwick-rendezvous/Configuration.h"
+#include "tools/tarnwick-rendezvous/Descriptor.h"
 #include "tools/tarnwick-rendezvous/Server.h"
 
 namespace {
@@ -28,16 +28,6 @@ void requestStop(int) {
     const char byte = 1;
     // Only an async-signal-safe call here; the main loop does the rest.
     (void)!::write(stopPipe[1], &byte, 1);
-}
-
-// Every connection holds a descriptor, and the soft limit a shell hands out
-// (often 1,024) is far below what the system allows a process.
-void raiseDescriptorLimit() {
-    rlimit limit = {};
-    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
-        limit.rlim_cur = limit.rlim_max;
-        ::setrlimit(RLIMIT_NOFILE, &limit);
-    }
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "installer/core/KeyedTransform.h"
 #include "installer/core/RendezvousMessage.h"
 #include "tests/support/ScratchDir.h"
+#include "tests/tools/tarnwick-rendezvous/RunningServer.h"
 #include "tools/tarnwick-rendezvous/Descriptor.h"
 #include "tools/tarnwick-rendezvous/Scenario.h"
 
@@ -129,52 +130,6 @@ TEST(RendezvousServer, AFailingExchangeEndsOnlyItself) {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-// A server on its event loops in a thread of the test, stopped and joined
-// when the object goes, with its log in a scratch folder.
-class RunningServer {
-public:
-    RunningServer(std::vector<Scenario> scenarios, Limits limits) {
-        log_ = std::fopen(scratch_.file("log").c_str(), "w");
-        EXPECT_EQ(::pipe(stop_), 0);
-        server_.emplace(std::move(scenarios), log_, limits);
-        server_->listen();
-        serving_ = std::thread([this] { server_->run(stop_[0]); });
-    }
-    ~RunningServer() {
-        stop();
-        ::close(stop_[0]);
-        ::close(stop_[1]);
-        std::fclose(log_);
-    }
-    void stop() {
-        if (!serving_.joinable()) return;
-        const char byte = 1;
-        EXPECT_EQ(::write(stop_[1], &byte, 1), 1);
-        serving_.join();
-    }
-    std::string log() const {
-        std::ifstream in(scratch_.file("log"));
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-    // The log's line that starts with start, once the server has written
-    // it; "" when it has not within five seconds.
-    std::string lineStarting(const std::string& start) const {
-        for (const auto until = Clock::now() + 5s; Clock::now() < until; std::this_thread::sleep_for(5ms)) {
-            std::istringstream lines(log());
-            for (std::string line; std::getline(lines, line);)
-                if (line.rfind(start, 0) == 0) return line;
-        }
-        return "";
-    }
-
-private:
-    test::ScratchDir scratch_;
-    std::FILE* log_ = nullptr;
-    int stop_[2] = {-1, -1};
-    std::optional<Server> server_;
-    std::thread serving_;
-};
 
 Scenario offering(const char* address, int skips = 0) {
     Scenario scenario;
