@@ -96,7 +96,8 @@ private:
 
     void start(Client& client);
     void advance(Client& client);
-    void sendHello(Client& client);
+    enum class Hello { kSent, kNotConnectedYet, kFailed };
+    Hello sendHello(Client& client);
     [[nodiscard]] bool takeChallenge(Client& client, const RendezvousMessage& challenge);
     void takeOffer(Client& client, const RendezvousMessage& offer);
     void succeed(Client& client);
@@ -147,8 +148,11 @@ void ClientLoop::run() {
         const int ready = ::epoll_wait(epoll_.get(), events, std::size(events), wait);
         if (ready < 0 && errno != EINTR) throw systemFailure("waiting for events failed");
         now_ = Clock::now();
-        for (int i = 0; i < ready; ++i)
-            advance(*static_cast<Client*>(events[i].data.ptr));
+        for (int i = 0; i < ready; ++i) {
+            auto& client = *static_cast<Client*>(events[i].data.ptr);
+            if (events[i].events & (EPOLLRDHUP | EPOLLHUP | EPOLLERR)) client.reader.noteHangUp();
+            advance(client);
+        }
         while (Client* late = timeouts_.takeExpired(now_))
             fail(*late, LoadError::kTimedOut);
     }
@@ -178,30 +182,31 @@ void ClientLoop::start(Client& client) {
         fail(client, errno == ECONNREFUSED ? LoadError::kConnectRefused : LoadError::kConnectFailed);
         return;
     }
-    // Edge-triggered in both directions, registered once: a step that
-    // starts to wait tries the socket first when the reader may have left
-    // bytes in it (hasMore), so no readiness is missed.
+    // Over loopback the handshake is mostly over when connect returns, and
+    // the hello leaves at once; otherwise it waits for the connection's
+    // event, the only time the connection is watched for room to write.
+    const Hello hello = sendHello(client);
+    if (hello == Hello::kFailed) return;
+    // Edge-triggered and registered once: a step that starts to wait tries
+    // the socket first when the reader may have left bytes in it (hasMore),
+    // so no readiness is missed.
     epoll_event event = {};
-    event.events = EPOLLIN | EPOLLOUT | EPOLLRDHUP | EPOLLET;
+    event.events = EPOLLIN | EPOLLRDHUP | EPOLLET | (hello == Hello::kSent ? 0u : std::uint32_t{EPOLLOUT});
     event.data.ptr = &client;
-    if (::epoll_ctl(epoll_.get(), EPOLL_CTL_ADD, client.socket.get(), &event) != 0) {
+    if (::epoll_ctl(epoll_.get(), EPOLL_CTL_ADD, client.socket.get(), &event) != 0)
         fail(client, LoadError::kConnectFailed);
-        return;
-    }
-    // Over loopback the handshake is mostly done when connect returns; then
-    // the hello leaves at once, and otherwise once the connection's event
-    // comes.
-    sendHello(client);
 }
 
-void ClientLoop::sendHello(Client& client) {
+ClientLoop::Hello ClientLoop::sendHello(Client& client) {
     const auto hello = encodeHello(client.challenge);
     const ssize_t sent = ::send(client.socket.get(), hello.data(), hello.size(), MSG_NOSIGNAL);
     if (sent == static_cast<ssize_t>(hello.size())) {
         client.step = Client::Step::kAwaitChallenge;
-    } else if (sent >= 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
-        fail(client, sent < 0 && errno == ECONNREFUSED ? LoadError::kConnectRefused : LoadError::kReset);
+        return Hello::kSent;
     }
+    if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return Hello::kNotConnectedYet;
+    fail(client, sent < 0 && errno == ECONNREFUSED ? LoadError::kConnectRefused : LoadError::kReset);
+    return Hello::kFailed;
 }
 
 void ClientLoop::advance(Client& client) {
@@ -213,8 +218,9 @@ void ClientLoop::advance(Client& client) {
             fail(client, error == ECONNREFUSED ? LoadError::kConnectRefused : LoadError::kConnectFailed);
             return;
         }
-        sendHello(client);
-        return;
+        // The same event may also announce the server's first bytes, or its
+        // hanging up: read on once the hello is out.
+        if (sendHello(client) != Hello::kSent) return;
     }
     for (;;) {
         MessageReader::Status status;

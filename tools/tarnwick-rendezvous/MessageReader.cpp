@@ -33,7 +33,7 @@ MessageReader::Status MessageReader::readFrom(int socket) {
         held_ += static_cast<std::size_t>(got);
         // A read that did not fill the room emptied the socket: whatever
         // comes later is announced, so there is no need to ask again now.
-        drained_ = static_cast<std::size_t>(got) < room;
+        drained_ = static_cast<std::size_t>(got) < room && !hungUp_;
         if (takeWhole()) return Status::kComplete;
         if (drained_) return Status::kWaiting;
     }
@@ -49,6 +49,7 @@ void MessageReader::clear() {
     held_ = 0;
     taken_ = 0;
     drained_ = true;
+    hungUp_ = false;
 }
 
 }  // namespace tarnwick::rendezvous

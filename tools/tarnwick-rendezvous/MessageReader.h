@@ -28,11 +28,17 @@ public:
     void next();
     // Forgets everything, for a new connection.
     void clear();
+    // Tells the reader that the peer has ended its side (an event said so).
+    // A read that returns data returns no end of stream with it, and no
+    // later event announces it again, so from now on the reader reads to
+    // the end rather than stop at a read that did not fill its room.
+    void noteHangUp() { hungUp_ = true; }
 
-    // Whether the next message may be here already, where no readiness event
-    // will announce it: in the reader, or in the socket because the last
-    // read stopped at a whole message rather than at the socket's end.
-    bool hasMore() const { return held_ > taken_ || !drained_; }
+    // Whether the next message, or the end of the stream, may be here
+    // already where no readiness event will announce it: in the reader, or
+    // in the socket because the last read stopped at a whole message rather
+    // than at the socket's end, or because the peer has hung up.
+    bool hasMore() const { return held_ > taken_ || !drained_ || hungUp_; }
 
 private:
     // True when the bytes held start with a whole message, now in message_.
@@ -42,6 +48,7 @@ private:
     std::size_t held_ = 0;
     std::size_t taken_ = 0;  // the bytes of the completed message
     bool drained_ = true;
+    bool hungUp_ = false;
     RendezvousMessage message_;
 };
 

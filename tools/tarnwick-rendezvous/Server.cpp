@@ -152,9 +152,12 @@ void Server::EventLoop::run() {
                 case Watched::Kind::kStop:
                     stopping_ = true;
                     break;
-                case Watched::Kind::kConnection:
-                    advance(*static_cast<Connection*>(watched));
+                case Watched::Kind::kConnection: {
+                    auto& connection = *static_cast<Connection*>(watched);
+                    if (events[i].events & (EPOLLRDHUP | EPOLLHUP | EPOLLERR)) connection.reader.noteHangUp();
+                    advance(connection);
                     break;
+                }
             }
         }
         // The ending names the option whose time ran out.

@@ -256,6 +256,20 @@ TEST(RendezvousServer, DeadlinesDropSilentAndSlowClients) {
     EXPECT_TRUE(slowReader.ends_with(" send-timeout")) << slowReader;
 }
 
+// The end of stream that arrives with the hello is not announced again, yet
+// the exchange ends as soon as the server has answered, not at its deadline.
+TEST(RendezvousServer, AClientThatHangsUpWithItsHelloIsLetGoAtOnce) {
+    Limits limits;
+    limits.receiveTimeout = 20s;
+    RunningServer server({offering("127.0.7.6")}, limits);
+    const Descriptor socket = connectTo("127.0.7.6");
+    const auto hello = encodeHello(2);
+    sendAll(socket, hello.data(), hello.size());
+    ::shutdown(socket.get(), SHUT_WR);
+    const std::string line = server.lineStarting("127.0.7.6 " + logName(socket));
+    EXPECT_TRUE(line.ends_with(" peer-gone")) << line;
+}
+
 // Beyond the cap a connection is closed at once, with a log line, and the
 // connections held go on; a place that frees up is taken again.
 TEST(RendezvousServer, TheConnectionCapRefusesCleanly) {
