@@ -163,7 +163,7 @@ void ClientLoop::start(Client& client) {
         --active_;
         return;
     }
-    client.started = now_;
+    client.started = Clock::now();
     client.step = Client::Step::kConnecting;
     client.skipped = false;
     client.challenge = static_cast<std::uint32_t>(challenges_());
