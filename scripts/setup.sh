@@ -10,7 +10,7 @@ packages=(
   wine wine64 fonts-wine xvfb xauth x11-utils imagemagick xdotool
   googletest libboost-dev libssl-dev liblzma-dev lzma-dev xz-utils
   p7zip-full 7zip
-  nginx-light tinyproxy dante-server curl hyperfine procps time python3
+  nginx-light tinyproxy dante-server haproxy curl hyperfine procps time python3
 )
 
 missing=()
@@ -31,7 +31,7 @@ fi
 # their own instances on loopback addresses of their choosing. Each service
 # is stopped through its own pid file only; tinyproxy's init script would
 # stop every tinyproxy on the machine, those of running tests included.
-for svc in nginx danted; do
+for svc in nginx danted haproxy; do
   if command -v service >/dev/null && [ -e "/etc/init.d/$svc" ]; then
     service "$svc" stop >/dev/null 2>&1 || true
   fi

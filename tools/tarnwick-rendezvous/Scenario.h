@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,17 @@ struct Scenario {
 // dotted-decimal IPv4, a port outside 1-65535, an offered URL longer than
 // the 255 bytes its message can carry.
 Scenario parseScenario(const std::vector<std::string>& args);
+
+// Sets the option name (without its dashes) of scenario; shown is the name
+// as the user wrote it, for messages, and value yields the option's value
+// (throwing when there is none). Throws std::runtime_error as parseScenario
+// does; false when name is no scenario option.
+bool setScenarioOption(Scenario& scenario, const std::string& name, const std::string& shown,
+                       const std::function<const std::string&()>& value);
+
+// A decimal (or 0x hexadecimal) 32-bit number; throws std::runtime_error
+// naming shown and the text when it is none.
+std::uint32_t parseNumber(const std::string& shown, const std::string& text);
 
 // A dotted-decimal IPv4 address as a host-order word; throws
 // std::runtime_error naming the text when it is none.

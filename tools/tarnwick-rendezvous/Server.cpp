@@ -1,311 +1,441 @@
 #include "tools/tarnwick-rendezvous/Server.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <list>
-#include <mutex>
+#include <memory>
 #include <random>
-#include <sstream>
 #include <stdexcept>
+#include <string>
 #include <system_error>
 #include <thread>
 
-#include "installer/core/ByteOrder.h"
-#include "installer/core/KeyedTransform.h"
-#include "installer/core/RendezvousMessage.h"
+#include "tools/tarnwick-rendezvous/DeadlineQueue.h"
+#include "tools/tarnwick-rendezvous/Exchange.h"
+#include "tools/tarnwick-rendezvous/MessageReader.h"
 
 namespace tarnwick::rendezvous {
 
 namespace {
 
-// How long an installer may keep the server waiting for its next message.
-constexpr int kReceiveSeconds = 30;
-
-std::mutex logMutex;
-
-struct PeerGone {};
-
-void sendBytes(int socket, const void* data, std::size_t length) {
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
-    while (length > 0) {
-        const ssize_t sent = ::send(socket, bytes, length, MSG_NOSIGNAL);
-        if (sent <= 0) throw PeerGone{};
-        bytes += sent;
-        length -= static_cast<std::size_t>(sent);
-    }
+// Descriptors the server needs besides its connections: the listeners, per
+// loop its epoll instance, its spare and a stop signal, and a margin for the
+// log and the standard streams.
+std::size_t descriptorsBesideConnections(std::size_t listeners, unsigned loops) {
+    return listeners + 3 * std::size_t{loops} + 16;
 }
 
-void sendMessage(int socket, const std::vector<std::uint8_t>& message) {
-    sendBytes(socket, message.data(), message.size());
+std::runtime_error systemFailure(const std::string& what) {
+    return std::runtime_error(what + ": " + std::strerror(errno));
 }
 
-void receiveBytes(int socket, void* data, std::uint32_t length) {
-    auto* bytes = static_cast<std::uint8_t*>(data);
-    while (length > 0) {
-        const ssize_t got = ::recv(socket, bytes, length, 0);
-        if (got <= 0) throw PeerGone{};
-        bytes += got;
-        length -= static_cast<std::uint32_t>(got);
-    }
-}
-
-std::uint32_t drawChallenge() {
-    static std::mutex mutex;
-    static std::mt19937 generator{std::random_device{}()};
-    std::lock_guard lock(mutex);
-    return static_cast<std::uint32_t>(generator());
-}
-
-std::string hex(std::uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%08x", value);
-    return text;
-}
+// What an epoll event points at.
+struct Watched {
+    enum class Kind { kListener, kStop, kConnection };
+    explicit Watched(Kind kind) : kind(kind) {}
+    Kind kind;
+};
 
 }  // namespace
 
-struct Server::Exchange {
-    std::thread thread;
-    int socket;
-    bool done = false;
+class Server::EventLoop {
+public:
+    EventLoop(Server& server, const std::vector<int>& stopFds);
+    // Serves until one of the stop descriptors becomes readable, then cuts
+    // the exchanges it still holds. Throws std::runtime_error when waiting
+    // for events fails.
+    void run();
+
+private:
+    struct Listener : Watched {
+        Listener(int socket, const Scenario& scenario)
+            : Watched(Kind::kListener), socket(socket), scenario(scenario) {}
+        int socket;
+        const Scenario& scenario;
+    };
+
+    struct Connection : Watched {
+        Connection(Descriptor socket, const Scenario& scenario, std::string peer, std::mt19937& challenges)
+            : Watched(Kind::kConnection),
+              socket(std::move(socket)),
+              exchange(scenario, std::move(peer), challenges) {}
+        enum class Step { kReceive, kSend, kAwaitClose };
+
+        Descriptor socket;
+        Exchange exchange;
+        Step step = Step::kReceive;
+        MessageReader reader;
+        std::vector<std::uint8_t> outbox;
+        std::size_t sent = 0;
+        Exchange::Then afterSend = Exchange::Then::kClose;
+        Deadline<Connection> deadline;
+        std::list<Connection>::iterator self;
+    };
+
+    void watch(int fd, std::uint32_t events, Watched* watched);
+    int millisecondsToNextDeadline() const;
+    void acceptFrom(const Listener& listener);
+    void refuseForWantOfDescriptors(const Listener& listener);
+    void advance(Connection& connection);
+    void receive(Connection& connection);
+    void send(Connection& connection);
+    void awaitClose(Connection& connection);
+    void end(Connection& connection, const char* ending);
+    void flushLog();
+
+    Server& server_;
+    Descriptor epoll_;
+    // Lets the loop refuse a connection when the process has no descriptor
+    // left: closing it makes room to accept the connection and close it.
+    Descriptor spare_;
+    std::mt19937 challenges_{std::random_device{}()};
+    Clock::time_point now_ = Clock::now();
+    std::vector<Listener> listeners_;
+    Watched stop_{Watched::Kind::kStop};
+    bool stopping_ = false;
+    std::string log_;
+    // Declared before the connections, whose deadlines leave them on
+    // destruction.
+    DeadlineQueue<Connection> receiving_;
+    DeadlineQueue<Connection> sending_;
+    std::list<Connection> connections_;
 };
 
-Server::Server(std::vector<Scenario> scenarios, std::FILE* log)
-    : scenarios_(std::move(scenarios)), log_(log) {}
-
-Server::~Server() {
-    for (int socket : listeners_)
-        ::close(socket);
+Server::EventLoop::EventLoop(Server& server, const std::vector<int>& stopFds)
+    : server_(server),
+      epoll_(::epoll_create1(EPOLL_CLOEXEC)),
+      spare_(::open("/dev/null", O_RDONLY | O_CLOEXEC)),
+      receiving_(server.limits_.receiveTimeout),
+      sending_(server.limits_.sendTimeout) {
+    if (!epoll_) throw systemFailure("cannot create an epoll instance");
+    listeners_.reserve(server.listeners_.size());
+    for (std::size_t i = 0; i < server.listeners_.size(); ++i) {
+        // Every loop watches every listener; an exclusive wait wakes one loop
+        // per new connection rather than all of them.
+        listeners_.emplace_back(server.listeners_[i].get(), server.scenarios_[i]);
+        watch(listeners_.back().socket, EPOLLIN | EPOLLEXCLUSIVE, &listeners_.back());
+    }
+    for (int fd : stopFds)
+        watch(fd, EPOLLIN, &stop_);
 }
 
+void Server::EventLoop::watch(int fd, std::uint32_t events, Watched* watched) {
+    epoll_event event = {};
+    event.events = events;
+    event.data.ptr = watched;
+    if (::epoll_ctl(epoll_.get(), EPOLL_CTL_ADD, fd, &event) != 0)
+        throw systemFailure("cannot watch a socket");
+}
+
+void Server::EventLoop::run() {
+    epoll_event events[256];
+    while (!stopping_) {
+        const int ready = ::epoll_wait(epoll_.get(), events, std::size(events), millisecondsToNextDeadline());
+        if (ready < 0 && errno != EINTR) throw systemFailure("waiting for events failed");
+        now_ = Clock::now();
+        for (int i = 0; i < ready; ++i) {
+            auto* watched = static_cast<Watched*>(events[i].data.ptr);
+            switch (watched->kind) {
+                case Watched::Kind::kListener:
+                    acceptFrom(*static_cast<Listener*>(watched));
+                    break;
+                case Watched::Kind::kStop:
+                    stopping_ = true;
+                    break;
+                case Watched::Kind::kConnection: {
+                    auto& connection = *static_cast<Connection*>(watched);
+                    if (events[i].events & (EPOLLRDHUP | EPOLLHUP | EPOLLERR)) connection.reader.noteHangUp();
+                    advance(connection);
+                    break;
+                }
+            }
+        }
+        // The ending names the option whose time ran out.
+        while (Connection* late = receiving_.takeExpired(now_))
+            end(*late, " receive-timeout");
+        while (Connection* late = sending_.takeExpired(now_))
+            end(*late, " send-timeout");
+        flushLog();
+    }
+    while (!connections_.empty())
+        end(connections_.front(), " stopped");
+    flushLog();
+}
+
+int Server::EventLoop::millisecondsToNextDeadline() const {
+    std::optional<Clock::time_point> next;
+    for (const DeadlineQueue<Connection>* queue : {&receiving_, &sending_}) {
+        const auto due = queue->nextDue();
+        if (due && (!next || *due < *next)) next = due;
+    }
+    if (!next) return -1;
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*next - Clock::now()).count();
+    return static_cast<int>(std::clamp<decltype(wait)>(wait, 0, INT32_MAX));
+}
+
+void Server::EventLoop::acceptFrom(const Listener& listener) {
+    // A few at a time, so that one loop does not take a whole burst while
+    // the others sit idle; the listener stays ready for the rest.
+    for (int accepted = 0; accepted < 32; ++accepted) {
+        sockaddr_in peer = {};
+        socklen_t peerLength = sizeof peer;
+        Descriptor socket(::accept4(listener.socket, reinterpret_cast<sockaddr*>(&peer), &peerLength,
+                                    SOCK_NONBLOCK | SOCK_CLOEXEC));
+        if (!socket) {
+            if (errno == EINTR || errno == ECONNABORTED) continue;
+            if ((errno == EMFILE || errno == ENFILE) && spare_) {
+                refuseForWantOfDescriptors(listener);
+                continue;
+            }
+            return;  // none left, or another loop took it
+        }
+        char peerText[INET_ADDRSTRLEN] = {};
+        ::inet_ntop(AF_INET, &peer.sin_addr, peerText, sizeof peerText);
+        std::string peerName = std::string(peerText) + ":" + std::to_string(ntohs(peer.sin_port));
+
+        if (server_.open_.fetch_add(1) >= server_.maxConnections_) {
+            server_.open_.fetch_sub(1);
+            log_ += listener.scenario.address + " " + peerName +
+                    " refused: " + std::to_string(server_.maxConnections_) + " connections open\n";
+            continue;
+        }
+        Connection* connection = nullptr;
+        try {
+            connection =
+                &connections_.emplace_front(std::move(socket), listener.scenario, peerName, challenges_);
+        } catch (const std::bad_alloc&) {
+            server_.open_.fetch_sub(1);
+            log_ += listener.scenario.address + " " + peerName + " refused: out of memory\n";
+            continue;
+        }
+        connection->self = connections_.begin();
+        connection->deadline.start(receiving_, *connection, now_);
+        // Both directions, edge-triggered, so the connection is never
+        // registered again; a hello that is here already is announced at
+        // once. A step that starts to wait tries the socket first when the
+        // reader may have left bytes in it (hasMore), so none is missed.
+        epoll_event event = {};
+        event.events = EPOLLIN | EPOLLOUT | EPOLLRDHUP | EPOLLET;
+        event.data.ptr = static_cast<Watched*>(connection);
+        if (::epoll_ctl(epoll_.get(), EPOLL_CTL_ADD, connection->socket.get(), &event) != 0) {
+            end(*connection, " failed: cannot watch the socket");
+        }
+    }
+}
+
+void Server::EventLoop::refuseForWantOfDescriptors(const Listener& listener) {
+    spare_.reset();
+    sockaddr_in peer = {};
+    socklen_t peerLength = sizeof peer;
+    Descriptor refused(
+        ::accept4(listener.socket, reinterpret_cast<sockaddr*>(&peer), &peerLength, SOCK_CLOEXEC));
+    if (refused) {
+        char peerText[INET_ADDRSTRLEN] = {};
+        ::inet_ntop(AF_INET, &peer.sin_addr, peerText, sizeof peerText);
+        log_ += listener.scenario.address + " " + peerText + ":" + std::to_string(ntohs(peer.sin_port)) +
+                " refused: out of descriptors\n";
+    }
+    refused.reset();
+    spare_.reset(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+}
+
+// Whatever woke the connection, its current step decides what to try; a
+// step that cannot go on yet simply returns and waits for the next edge.
+void Server::EventLoop::advance(Connection& connection) {
+    try {
+        switch (connection.step) {
+            case Connection::Step::kReceive:
+                receive(connection);
+                break;
+            case Connection::Step::kSend:
+                send(connection);
+                break;
+            case Connection::Step::kAwaitClose:
+                awaitClose(connection);
+                break;
+        }
+    } catch (std::int32_t) {
+        end(connection, " protocol-violation");
+    } catch (const std::exception& error) {
+        // Whatever else goes wrong ends this exchange only.
+        const std::string ending = std::string(" failed: ") + error.what();
+        end(connection, ending.c_str());
+    }
+}
+
+void Server::EventLoop::receive(Connection& connection) {
+    switch (connection.reader.readFrom(connection.socket.get())) {
+        case MessageReader::Status::kWaiting:
+            return;
+        case MessageReader::Status::kClosed:
+        case MessageReader::Status::kFailed:
+            end(connection, " peer-gone");
+            return;
+        case MessageReader::Status::kComplete:
+            break;
+    }
+    Exchange::Answer answer = connection.exchange.take(connection.reader.message());
+    connection.reader.next();
+    connection.outbox = std::move(answer.bytes);
+    connection.sent = 0;
+    connection.afterSend = answer.then;
+    connection.step = Connection::Step::kSend;
+    connection.deadline.start(sending_, connection, now_);
+    send(connection);
+}
+
+void Server::EventLoop::send(Connection& connection) {
+    while (connection.sent < connection.outbox.size()) {
+        const ssize_t sent = ::send(connection.socket.get(), connection.outbox.data() + connection.sent,
+                                    connection.outbox.size() - connection.sent, MSG_NOSIGNAL);
+        if (sent < 0) {
+            if (errno == EINTR) continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) return;
+            end(connection, " peer-gone");
+            return;
+        }
+        connection.sent += static_cast<std::size_t>(sent);
+    }
+    connection.outbox = {};
+    switch (connection.afterSend) {
+        case Exchange::Then::kClose:
+            end(connection, "");
+            return;
+        case Exchange::Then::kReceive:
+            connection.step = Connection::Step::kReceive;
+            connection.deadline.start(receiving_, connection, now_);
+            if (connection.reader.hasMore()) receive(connection);
+            return;
+        case Exchange::Then::kAwaitClose:
+            connection.step = Connection::Step::kAwaitClose;
+            connection.deadline.start(receiving_, connection, now_);
+            if (connection.reader.hasMore()) awaitClose(connection);
+            return;
+    }
+}
+
+void Server::EventLoop::awaitClose(Connection& connection) {
+    std::uint8_t ignored[512];
+    for (;;) {
+        const ssize_t got = ::recv(connection.socket.get(), ignored, sizeof ignored, 0);
+        if (got > 0 || (got < 0 && errno == EINTR)) continue;
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
+        end(connection, " peer-left");
+        return;
+    }
+}
+
+// The exchange's log line, ended by how it ended; then the connection closes.
+void Server::EventLoop::end(Connection& connection, const char* ending) {
+    log_ += connection.exchange.line();
+    log_ += ending;
+    log_ += '\n';
+    server_.open_.fetch_sub(1);
+    connections_.erase(connection.self);
+}
+
+void Server::EventLoop::flushLog() {
+    if (log_.empty()) return;
+    server_.writeLog(log_);
+    log_.clear();
+}
+
+Server::Server(std::vector<Scenario> scenarios, std::FILE* log, Limits limits)
+    : scenarios_(std::move(scenarios)),
+      log_(log),
+      limits_(limits),
+      threads_(limits.threads ? limits.threads : std::max(1u, std::thread::hardware_concurrency())) {}
+
+Server::~Server() = default;
+
 void Server::listen() {
+    rlimit descriptors = {};
+    ::getrlimit(RLIMIT_NOFILE, &descriptors);
+    const std::size_t reserved = descriptorsBesideConnections(scenarios_.size(), threads_);
+    const std::size_t room = descriptors.rlim_cur == RLIM_INFINITY ? SIZE_MAX
+                             : descriptors.rlim_cur > reserved     ? descriptors.rlim_cur - reserved
+                                                                   : 1;
+    if (limits_.maxConnections > room)
+        throw std::runtime_error("a cap of " + std::to_string(limits_.maxConnections) +
+                                 " connections does not fit the descriptor limit of " +
+                                 std::to_string(descriptors.rlim_cur) + " (ulimit -n): at most " +
+                                 std::to_string(room) + " do");
+    maxConnections_ = limits_.maxConnections ? limits_.maxConnections : room;
+
     for (const Scenario& scenario : scenarios_) {
-        const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (socket < 0) throw std::runtime_error("cannot create a socket");
-        listeners_.push_back(socket);
+        Descriptor& socket =
+            listeners_.emplace_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+        if (!socket) throw systemFailure("cannot create a socket");
         const int on = 1;
-        ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        ::setsockopt(socket.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        // Accepted connections inherit it: each reply leaves in one piece at once.
+        ::setsockopt(socket.get(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         sockaddr_in address = {};
         address.sin_family = AF_INET;
         address.sin_port = htons(scenario.port);
         address.sin_addr.s_addr = htonl(parseIpv4(scenario.address));
-        if (::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(socket, 64) != 0)
-            throw std::runtime_error("cannot listen on " + scenario.address + ":" +
-                                     std::to_string(scenario.port) + ": " + std::strerror(errno));
+        // A burst of installers waits in the system's queue (up to its own
+        // limit, somaxconn) rather than being turned away.
+        if (::bind(socket.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(socket.get(), SOMAXCONN) != 0)
+            throw systemFailure("cannot listen on " + scenario.address + ":" + std::to_string(scenario.port));
     }
-}
-
-void Server::logLine(const std::string& line) {
-    std::lock_guard lock(logMutex);
-    std::fprintf(log_, "%s\n", line.c_str());
-    std::fflush(log_);
 }
 
 void Server::run(int stopFd) {
-    std::vector<pollfd> watched;
-    for (int socket : listeners_)
-        watched.push_back({socket, POLLIN, 0});
-    watched.push_back({stopFd, POLLIN, 0});
-    std::list<Exchange> exchanges;
-    std::mutex exchangesMutex;
+    // A loop that fails stops the others through this.
+    Descriptor failed(::eventfd(0, EFD_CLOEXEC));
+    if (!failed) throw systemFailure("cannot create an event descriptor");
+    std::vector<std::unique_ptr<EventLoop>> loops;
+    for (unsigned i = 0; i < threads_; ++i)
+        loops.push_back(std::make_unique<EventLoop>(*this, std::vector<int>{stopFd, failed.get()}));
 
-    for (;;) {
-        if (::poll(watched.data(), watched.size(), 1000) < 0 && errno != EINTR) break;
-        if (watched.back().revents) break;
-        {
-            // Finished exchanges are joined as the loop comes by.
-            std::lock_guard lock(exchangesMutex);
-            for (auto it = exchanges.begin(); it != exchanges.end();) {
-                if (it->done) {
-                    it->thread.join();
-                    it = exchanges.erase(it);
-                } else {
-                    ++it;
-                }
-            }
+    std::mutex failureMutex;
+    std::string failure;
+    auto serve = [&](EventLoop& loop) {
+        // Nothing may leave a thread: it would end the whole process.
+        try {
+            loop.run();
+            return;
+        } catch (const std::exception& error) {
+            std::lock_guard lock(failureMutex);
+            failure = std::string("an event loop failed: ") + error.what();
+        } catch (...) {
+            std::lock_guard lock(failureMutex);
+            failure = "an event loop failed";
         }
-        for (std::size_t i = 0; i + 1 < watched.size(); ++i) {
-            if (!(watched[i].revents & POLLIN)) continue;
-            sockaddr_in peer = {};
-            socklen_t peerLength = sizeof peer;
-            const int socket =
-                ::accept4(watched[i].fd, reinterpret_cast<sockaddr*>(&peer), &peerLength, SOCK_CLOEXEC);
-            if (socket < 0) continue;
-            const int on = 1;
-            ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-            timeval timeout = {kReceiveSeconds, 0};
-            ::setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-            char peerText[INET_ADDRSTRLEN] = {};
-            ::inet_ntop(AF_INET, &peer.sin_addr, peerText, sizeof peerText);
-            const std::string peerName = std::string(peerText) + ":" + std::to_string(ntohs(peer.sin_port));
-
-            std::lock_guard lock(exchangesMutex);
-            Exchange& exchange = exchanges.emplace_back();
-            exchange.socket = socket;
-            const Scenario& scenario = scenarios_[i];
-            try {
-                exchange.thread =
-                    std::thread([this, &scenario, socket, peerName, &exchange, &exchangesMutex] {
-                        serve(scenario, socket, peerName);
-                        std::lock_guard done(exchangesMutex);
-                        ::close(socket);
-                        exchange.done = true;
-                    });
-            } catch (const std::system_error&) {
-                // No thread to spare: this installer is turned away, the
-                // others go on being served.
-                ::close(socket);
-                exchanges.pop_back();
-                logLine(scenario.address + " " + peerName + " refused: no thread");
-            }
-        }
+        ::eventfd_write(failed.get(), 1);
+    };
+    std::vector<std::thread> threads;
+    try {
+        for (std::size_t i = 1; i < loops.size(); ++i)
+            threads.emplace_back(serve, std::ref(*loops[i]));
+    } catch (const std::system_error& error) {
+        std::lock_guard lock(failureMutex);
+        failure = std::string("cannot start an event loop: ") + error.what();
+        ::eventfd_write(failed.get(), 1);
     }
-
-    // Stop: no new installers; the open exchanges are cut short, which ends
-    // their blocking receives at once.
-    for (int socket : listeners_)
-        ::close(socket);
+    serve(*loops.front());
+    for (std::thread& thread : threads)
+        thread.join();
     listeners_.clear();
-    {
-        std::lock_guard lock(exchangesMutex);
-        for (auto& exchange : exchanges)
-            if (!exchange.done) ::shutdown(exchange.socket, SHUT_RDWR);
-    }
-    for (auto& exchange : exchanges)
-        exchange.thread.join();
+    if (!failure.empty()) throw std::runtime_error(failure);
 }
 
-// One exchange, from the installer's hello to the last reply. Each step is
-// written down in the log line, whatever ends the exchange.
-void Server::serve(const Scenario& scenario, int socket, const std::string& peer) {
-    std::ostringstream line;
-    line << scenario.address << " " << peer;
-    auto receive = [socket](void* bytes, std::uint32_t count) { receiveBytes(socket, bytes, count); };
-    using Hello = Scenario::HelloReply;
-    using Final = Scenario::FinalReply;
-    try {
-        RendezvousMessage hello;
-        receiveMessage(receive, hello);
-        if (hello.type != kMsgHello || hello.length != 12 || hello.word(0) != kHelloWord0 ||
-            hello.word(1) != kHelloWord1) {
-            line << " bad-hello type=" << hello.type << " length=" << hello.length;
-            logLine(line.str());
-            return;
-        }
-        const std::uint32_t challenge = hello.word(2);
-        const std::uint32_t proof = keyedTransform(challenge);
-        line << " hello challenge=" << hex(challenge);
-
-        for (int i = 0; i < scenario.skips; ++i)
-            sendMessage(socket, encodeMessage(kMsgSkip, {}));
-        if (scenario.skips) line << " skip=" << scenario.skips;
-
-        switch (scenario.helloReply) {
-            case Hello::kRedirect:
-                sendMessage(socket,
-                            encodeMessage(kMsgRedirect, {scenario.wrongRedirectProof ? proof + 1 : proof,
-                                                         parseIpv4(scenario.redirectTo)}));
-                line << " redirect=" << scenario.redirectTo
-                     << (scenario.wrongRedirectProof ? " proof=wrong" : "");
-                logLine(line.str());
-                return;
-            case Hello::kServiceUnavailable:
-                sendMessage(socket, encodeMessage(kMsgServiceUnavailable, {}));
-                line << " reply=54";
-                logLine(line.str());
-                return;
-            case Hello::kOther:
-                sendMessage(socket, encodeMessage(scenario.helloReplyType, {}));
-                line << " reply=" << scenario.helloReplyType;
-                logLine(line.str());
-                return;
-            case Hello::kOversized: {
-                std::vector<std::uint8_t> message = encodeMessage(kMsgChallenge, {});
-                storeBigEndian32(message.data() + 4, kMessageBodyCapacity + 1);
-                message.resize(message.size() + kMessageBodyCapacity + 1, 0xEE);
-                sendMessage(socket, message);
-                line << " reply=84 length=" << kMessageBodyCapacity + 1;
-                logLine(line.str());
-                return;
-            }
-            case Hello::kShortBody:
-                sendMessage(socket, encodeMessage(kMsgChallenge, {0, scenario.version}));
-                line << " reply=84 length=8";
-                logLine(line.str());
-                return;
-            case Hello::kSilent: {
-                line << " silent";
-                std::uint8_t ignored;
-                // Until the installer gives up (or the receive time-out ends it).
-                while (::recv(socket, &ignored, 1, 0) > 0) {
-                }
-                line << " peer-left";
-                logLine(line.str());
-                return;
-            }
-            case Hello::kChallenge:
-                break;
-        }
-
-        const std::uint32_t serverChallenge = drawChallenge();
-        sendMessage(socket, encodeMessage(kMsgChallenge, {0, scenario.version,
-                                                          scenario.wrongChallengeProof ? proof + 1 : proof,
-                                                          serverChallenge}));
-        line << " challenge=" << hex(serverChallenge) << (scenario.wrongChallengeProof ? " proof=wrong" : "");
-
-        RendezvousMessage response;
-        receiveMessage(receive, response);
-        if (response.type != kMsgResponse || response.length != 4 ||
-            response.word(0) != keyedTransform(serverChallenge)) {
-            line << " response=wrong";
-            logLine(line.str());
-            return;
-        }
-        line << " response=ok";
-
-        switch (scenario.finalReply) {
-            case Final::kOffer:
-                sendMessage(socket, encodeShortStringMessage(kMsgUpdateOffer, scenario.url.c_str()));
-                line << " offer=" << scenario.url << " version=" << scenario.version;
-                break;
-            case Final::kEmptyOffer:
-                sendMessage(socket, encodeShortStringMessage(kMsgUpdateOffer, ""));
-                line << " offer=(empty)";
-                break;
-            case Final::kAutoUpdateProblem:
-                sendMessage(socket, encodeMessage(kMsgAutoUpdateProblem, {}));
-                line << " reply=124";
-                break;
-            case Final::kNoUpdate:
-                sendMessage(socket, encodeMessage(kMsgNoUpdate, {}));
-                line << " reply=58";
-                break;
-            case Final::kOther:
-                sendMessage(socket, encodeMessage(scenario.finalReplyType, {}));
-                line << " reply=" << scenario.finalReplyType;
-                break;
-        }
-        logLine(line.str());
-    } catch (PeerGone) {
-        line << " peer-gone";
-        logLine(line.str());
-    } catch (std::int32_t) {
-        line << " protocol-violation";
-        logLine(line.str());
-    } catch (const std::exception& error) {
-        // Whatever else goes wrong ends this exchange only: an exception
-        // that left the thread would end the whole server.
-        line << " failed: " << error.what();
-        logLine(line.str());
-    }
+void Server::writeLog(const std::string& lines) {
+    std::lock_guard lock(logMutex_);
+    std::fwrite(lines.data(), 1, lines.size(), log_);
+    std::fflush(log_);
 }
 
 }  // namespace tarnwick::rendezvous

@@ -1,6 +1,7 @@
 // tarnwick-rendezvous: the reference rendezvous server.
 //
 //   tarnwick-rendezvous [OPTIONS]            one address, configured here
+//   tarnwick-rendezvous --config FILE        the settings of a production server
 //   tarnwick-rendezvous --scenarios FILE     one address per line of FILE
 //
 // Stops cleanly on SIGTERM or SIGINT.
@@ -15,7 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/tarnwick-rendezvous/Scenario.h"
+#include "tools/tarnwick-rendezvous/Configuration.h"
+#include "tools/tarnwick-rendezvous/Descriptor.h"
 #include "tools/tarnwick-rendezvous/Server.h"
 
 namespace {
@@ -33,28 +35,22 @@ void requestStop(int) {
 int main(int argc, char** argv) {
     using namespace tarnwick::rendezvous;
     try {
-        std::vector<std::string> args(argv + 1, argv + argc);
-        std::vector<Scenario> scenarios;
-        std::FILE* log = stderr;
-        std::vector<std::string> options;
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            if (args[i] == "--help") {
-                std::printf("usage: tarnwick-rendezvous [--log FILE] [--scenarios FILE | OPTIONS]\n%s",
-                            kScenarioUsage);
+        const std::vector<std::string> args(argv + 1, argv + argc);
+        for (const std::string& arg : args) {
+            if (arg == "--help") {
+                std::printf(
+                    "usage: tarnwick-rendezvous [--config FILE | --scenarios FILE] [--log FILE] [OPTIONS]\n"
+                    "server options:\n%sscenario options:\n%sconfiguration file keys: %s\n",
+                    kServerUsage, kScenarioUsage, kConfigurationKeys);
                 return 0;
             }
-            if ((args[i] == "--scenarios" || args[i] == "--log") && i + 1 < args.size()) {
-                if (args[i] == "--scenarios") {
-                    scenarios = readScenarioFile(args[++i]);
-                } else {
-                    log = std::fopen(args[++i].c_str(), "a");
-                    if (!log) throw std::runtime_error("cannot open the log " + args[i]);
-                }
-            } else {
-                options.push_back(args[i]);
-            }
         }
-        if (scenarios.empty() || !options.empty()) scenarios.push_back(parseScenario(options));
+        Configuration config = parseCommandLine(args);
+        std::FILE* log = stderr;
+        if (!config.logPath.empty()) {
+            log = std::fopen(config.logPath.c_str(), "a");
+            if (!log) throw std::runtime_error("cannot open the log " + config.logPath);
+        }
 
         if (::pipe2(stopPipe, O_CLOEXEC) != 0) throw std::runtime_error("cannot create a pipe");
         struct sigaction action = {};
@@ -62,8 +58,9 @@ int main(int argc, char** argv) {
         sigaction(SIGTERM, &action, nullptr);
         sigaction(SIGINT, &action, nullptr);
         signal(SIGPIPE, SIG_IGN);
+        raiseDescriptorLimit();
 
-        Server server(std::move(scenarios), log);
+        Server server(std::move(config.scenarios), log, config.limits);
         server.listen();
         std::fprintf(log, "ready\n");
         std::fflush(log);
