@@ -166,7 +166,10 @@ TEST_F(SizeCache, ExistingRecordKeepsEverythingButTheSize) {
 TEST_F(SizeCache, RecordOfAnotherLengthOrTypeIsLeftAloneAndNothingMarkedChanged) {
     const std::vector<std::uint8_t> shorter(100, 0x5A);
     const std::vector<std::uint8_t> longer(600, 0x5A);
-    const std::vector<std::uint8_t> exact(552, 0x5A);
+    // A string of the record's length, terminated: the ANSI reading of an
+    // unterminated string may append a terminator wherever the buffer has room.
+    std::vector<std::uint8_t> exact(552, 0x5A);
+    exact.back() = 0;
     for (const auto& [type, bytes] :
          {std::pair{REG_BINARY, shorter}, {REG_BINARY, longer}, {REG_SZ, exact}}) {
         RegDeleteTreeA(HKEY_CURRENT_USER, kInstalledSizeCacheKey);
@@ -175,7 +178,7 @@ TEST_F(SizeCache, RecordOfAnotherLengthOrTypeIsLeftAloneAndNothingMarkedChanged)
         const auto values = readValues(kInstalledSizeCacheKey);
         ASSERT_EQ(values.size(), 1u) << bytes.size();
         EXPECT_EQ(values[0].type, static_cast<DWORD>(type));
-        EXPECT_EQ(values[0].data, bytes);
+        EXPECT_EQ(values[0].data, bytes) << bytes.size() << " bytes, read back " << values[0].data.size();
     }
 }
 
