@@ -27,7 +27,8 @@ bool LeavesFolder(const std::u16string& itemPath) {
         std::size_t end = start;
         while (end < itemPath.size() && !IsSeparator(itemPath[end]))
             ++end;
-        if (itemPath.compare(start, end - start, u"..") == 0) return true;
+        const std::u16string component = itemPath.substr(start, end - start);
+        if (component == u".." || IsUnsafeComponent(component)) return true;
         start = end + 1;
     }
     return false;

@@ -11,6 +11,10 @@ bool IsSeparator(char16_t c);
 bool EndsFolderName(char16_t c);
 // Absolute, rooted or drive-relative: joining it would not stay below a folder.
 bool IsRootedPath(const std::u16string& path);
+// A path component the system would not keep as a file of that name in the
+// folder: on Windows a device (NUL, COM1.txt), an alternate stream ("a:b")
+// or a name it trims ("x.", "x "). Any name is a name on POSIX.
+bool IsUnsafeComponent(const std::u16string& component);
 
 // folder / item: a separator is inserted unless folder is empty or already
 // ends in one (or a drive colon); none is inserted when item starts with one.
@@ -20,7 +24,8 @@ std::u16string AppendPath(const std::u16string& folder, const std::u16string& it
 std::u16string RemoveFilename(const std::u16string& path);
 
 // True when an item path from an archive would land outside the folder it is
-// extracted into: rooted paths and any ".." component.
+// extracted into, or somewhere other than the file it names: rooted paths,
+// any ".." component and any component the system would not keep as named.
 bool LeavesFolder(const std::u16string& itemPath);
 
 }  // namespace Mswin

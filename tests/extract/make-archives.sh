@@ -27,6 +27,22 @@ mkdir -p escape/sub
 printf 'outside\n' >escape/escape.txt
 (cd escape/sub && pack -spf ../../escaping.7z ../escape.txt)
 
+# An item path of over 300 characters, beyond the 260 of Windows' plain paths.
+long=deep
+for i in 1 2 3 4 5; do long="$long/$(printf "folder-$i-%.0s" {1..6})"; done
+mkdir -p "$long"
+printf 'far down\n' >"$long/item-of-a-long-path.txt"
+pack long-path.7z "$long/item-of-a-long-path.txt"
+
+# Names that Windows would not keep as named: a device, a stream of another
+# file, a name it trims. One archive each, since the first refusal ends an
+# extraction.
+mkdir -p unsafe
+for name in NUL 'a:b' 'x.'; do
+  printf 'unsafe\n' >"unsafe/$name"
+  (cd unsafe && pack "../unsafe-$(printf %s "$name" | tr -c 'a-zA-Z0-9' '_').7z" "./$name")
+done
+
 # 100 MB, half incompressible, in LZMA2 blocks of 4 MB that the engine may
 # decode on several threads.
 mkdir -p big

@@ -15,5 +15,8 @@ bool EndsFolderName(char16_t c) {
 bool IsRootedPath(const std::u16string& path) {
     return !path.empty() && path.front() == u'/';
 }
+bool IsUnsafeComponent(const std::u16string&) {
+    return false;
+}
 
 }  // namespace Mswin

@@ -3,17 +3,35 @@
 #include <windows.h>
 
 #include "extract/Mswin/Text.h"
+#include "extract/Mswin/win32/SystemPath.h"
 #include "extract/Ostrel/Log.h"
 
 namespace Mswin {
+
+std::wstring SystemPath(const std::u16string& path) {
+    // CreateDirectory's limit, the lower of the two.
+    constexpr std::size_t kShortestLongPath = MAX_PATH - 12;
+    const std::wstring given(path.begin(), path.end());
+    if (given.size() < kShortestLongPath || given.rfind(L"\\\\?\\", 0) == 0 ||
+        given.rfind(L"\\\\.\\", 0) == 0)
+        return given;
+    const DWORD needed = ::GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return given;
+    std::wstring full(needed, L'\0');
+    const DWORD length = ::GetFullPathNameW(given.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) return given;
+    full.resize(length);
+    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
 
 ScopedHandle OpenFileHandle(const std::u16string& path, std::uint32_t creationDisposition,
                             std::uint32_t desiredAccess) {
     ScopedHandle handle;
     // No sharing: nobody may change the archive under the engine, or an
     // output file while it is written.
-    const HANDLE file = ::CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), desiredAccess, 0,
-                                      nullptr, creationDisposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = ::CreateFileW(SystemPath(path).c_str(), desiredAccess, 0, nullptr,
+                                      creationDisposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     handle.Reset(reinterpret_cast<NativeHandle>(file));
     if (file == INVALID_HANDLE_VALUE)
         Ostrel::Log::ThrowWithLastErrorFormat("Could not open %1%.", Utf16ToUtf8(path));
@@ -56,11 +74,11 @@ bool EntryExists(const std::u16string& path) {
     std::u16string probe = path;
     while (probe.size() > 1 && probe.back() == u'\\' && probe[probe.size() - 2] != u':')
         probe.pop_back();
-    return ::GetFileAttributesW(reinterpret_cast<const wchar_t*>(probe.c_str())) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesW(SystemPath(probe).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool MakeDirectory(const std::u16string& path) {
-    return ::CreateDirectoryW(reinterpret_cast<const wchar_t*>(path.c_str()), nullptr) != 0;
+    return ::CreateDirectoryW(SystemPath(path).c_str(), nullptr) != 0;
 }
 
 }  // namespace Mswin
