@@ -20,4 +20,10 @@ bool PropertyVariant::BooleanValue() const {
     return value != 0;
 }
 
+std::uint32_t PropertyVariant::Unsigned32Value() const {
+    std::uint32_t value;
+    std::memcpy(&value, storage_ + 8, sizeof value);
+    return value;
+}
+
 }  // namespace Mswin

@@ -6,6 +6,7 @@
 #include "extract/SevenZip/ArchiveExtractCallback.h"
 #include "extract/SevenZip/ArchiveOpenCallback.h"
 #include "extract/SevenZip/EngineInterfaces.h"
+#include "extract/SevenZip/EngineLayout.h"
 #include "extract/SevenZip/FileInStream.h"
 #include "extract/SevenZip/HostLog.h"
 #include "extract/SevenZip/InterfaceHolder.h"
@@ -27,6 +28,13 @@ int Extract(const std::u16string& engineLibraryPath, const std::u16string& archi
     const auto createObject = reinterpret_cast<CreateObjectFunction>(module.FindEntryPoint("CreateObject"));
     if (!createObject) {
         LogToHost("%s: Could not locate CreateObject in 7zip DLL.", kPlace);
+        return 0;
+    }
+    // Before any engine object exists: each of its methods in another layout
+    // would reach the wrong function.
+    const std::string unsupported = UnsupportedEngineLayout(module);
+    if (!unsupported.empty()) {
+        LogToHost("%s: Unsupported 7zip DLL: %s.", kPlace, unsupported.c_str());
         return 0;
     }
 

@@ -8,45 +8,20 @@
 // ("path-number"); or its path is "item.txt" and its folder flag fails
 // ("flag-fails") or is a number ("flag-number"), or it is a file for which
 // no stream slot is passed ("no-slot").
+// Or how GetModuleProp describes the module: "layout-destructor" (interface
+// type 1), "layout-22" (no interface type, version 22.01) or "layout-23" (no
+// interface type, version 23.01); otherwise type 0 and version 26.00.
 // PAKLOOM_FAKE_ENGINE_EVENTS: a file that each event is appended to, one a line.
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "extract/SevenZip/EngineInterfaces.h"
 #include "tests/support/fake-engine/EngineString.h"
+#include "tests/support/fake-engine/FakeEngineEvents.h"
 
 using namespace SevenZip;
 
 namespace {
-
-std::string Mode() {
-    const char* mode = std::getenv("PAKLOOM_FAKE_ENGINE_MODE");
-    return mode ? mode : "";
-}
-
-void Record(const std::string& event) {
-    const char* path = std::getenv("PAKLOOM_FAKE_ENGINE_EVENTS");
-    if (!path) return;
-    if (std::FILE* file = std::fopen(path, "a")) {
-        std::fprintf(file, "%s\n", event.c_str());
-        std::fclose(file);
-    }
-}
-
-// Not std::to_string: its inline tables would be unique symbols, and the
-// dynamic linker never unloads a module that defines one.
-std::string Number(std::uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(value));
-    return text;
-}
-
-// Runs when the module is unloaded, after everything else in it.
-struct UnloadRecorder {
-    ~UnloadRecorder() { Record("unloaded"); }
-} unloadRecorder;
 
 // Keeps references to what Open is given, as the engine does, and gives
 // them back when it goes: what they then count tells whether the caller
@@ -122,4 +97,22 @@ extern "C" Result CreateObject(const Guid* classId, const Guid* interfaceId, voi
     *object = static_cast<IInArchive*>(archive);
     // A failing engine may still hand out an object; its caller releases it.
     return Mode() == "create-fails" ? kFail : kOk;
+}
+
+// The module's properties, as 7-Zip from 23 on reports them.
+extern "C" Result GetModuleProp(std::uint32_t property, void* value) {
+    const std::string mode = Mode();
+    const bool typed = mode != "layout-22" && mode != "layout-23";
+    std::uint32_t answer;
+    if (property == 0 && typed) {
+        answer = mode == "layout-destructor" ? 1 : 0;
+    } else if (property == 1) {
+        answer = mode == "layout-22" ? 0x160001 : mode == "layout-23" ? 0x170001 : 0x1A0000;
+    } else {
+        return kOk;  // the value stays empty
+    }
+    const std::uint16_t type = 19;
+    std::memcpy(value, &type, sizeof type);
+    std::memcpy(static_cast<char*>(value) + 8, &answer, sizeof answer);
+    return kOk;
 }
