@@ -6,7 +6,15 @@
 #             server: download, unpack, install; peak memory
 #   tools:    curl of the same package, 7zz decoding the same LZMA stream,
 #             tar -x of the same tree
-# Prints seconds per stage and the ratios the targets speak of.
+# Prints seconds per stage and the ratios the targets speak of. Then:
+#   decoding behind the download: the same run with the package served at
+#             full speed (decoded after the last byte, as a baseline, and
+#             while it arrives) and rate-limited by nginx to 40 and 10 MB/s;
+#             per mode the download, the time from the last body byte to the
+#             end of decoding, the install and the total, as median (min-max)
+#             of 3 runs. Each run is a new process, so each downloads into a
+#             freshly allocated block, as a user's run does.
+#   install vs tar -x: 5 runs each, alternating, medians, on BENCH_ROOT.
 #
 #   bash bench/update-e2e.sh
 #   BENCH_ROOT=/dev/shm bash bench/update-e2e.sh
@@ -117,3 +125,71 @@ awk -v rd="$run_download" -v ru="$run_unpack" -v ri="$run_install" -v rt="$run_t
     budget = (packed + unpacked) / 1024 + 16384
     printf "peak memory %d KB; packed + unpacked + 16 MB = %d KB (%s)\n", peak, budget, peak <= budget ? "within" : "OVER"
 }'
+
+# The package also at 40 and 10 MB/s, each offered by a rendezvous server of
+# its own.
+cat >"$work/nginx/rate.locations" <<CONF
+location /rate40/ { alias $work/nginx/www/; limit_rate 40m; }
+location /rate10/ { alias $work/nginx/www/; limit_rate 10m; }
+CONF
+kill -HUP "$(cat "$work/nginx/pid")"
+# Rendezvous servers on .11 and .12 offer the package at 40 and 10 MB/s.
+server=11
+for rate in 40 10; do
+    bash "$peers" rendezvous "$work/rendezvous-$rate" "$tools/tarnwick-rendezvous/tarnwick-rendezvous" \
+        --address 127.0.6.$server --offer "http://127.0.6.1/rate$rate/update.bin" --version 7 >/dev/null
+    server=$((server + 1))
+done
+cleanup_rates() {
+    for rate in 40 10; do bash "$peers" stop "$work/rendezvous-$rate" >/dev/null || true; done
+    cleanup
+}
+trap cleanup_rates EXIT
+sleep 0.5
+
+# One run from scratch; appends "download tail install total" to $1.
+stages() {  # file, tarnwick-update options...
+    local out=$1
+    shift
+    rm -rf "$work/appdata"
+    XDG_DATA_HOME=$work/appdata "$tools/tarnwick-update/tarnwick-update" "$@" >"$work/stage.log"
+    grep -q "outcome: installed" "$work/stage.log" || { cat "$work/stage.log" >&2; exit 1; }
+    awk '/status: Downloading/ { d = $1 }
+         /progress: / && $3 == $5 && $3 > 0 { last = $1 }
+         /status: Installing/ { i = $1 }
+         /outcome:/ { e = $1 }
+         END { printf "%.3f %.3f %.3f %.3f\n", last - d, i - last, e - i, e }' "$work/stage.log" >>"$out"
+}
+# median (min-max) of column $2 of file $1
+spread() {
+    sort -n -k"$2" "$1" | awk -v c="$2" '{ v[NR] = $c } END { printf "%.3f (%.3f-%.3f)", v[int((NR + 1) / 2)], v[1], v[NR] }'
+}
+
+echo "== decoding behind the download (median (min-max) of 3 runs, seconds)"
+printf "%-26s %-22s %-22s %-22s %s\n" mode download "last byte -> decoded" install total
+for mode in "full speed, decoded after:10:--decode-after-download" "full speed, decoded behind:10:" \
+    "40 MB/s, decoded behind:11:" "10 MB/s, decoded behind:12:"; do
+    IFS=: read -r name server option <<<"$mode"
+    file=$work/stages-$server$option
+    : >"$file"
+    for _ in 1 2 3; do stages "$file" --host "127.0.6.$server" $option; done
+    printf "%-26s %-22s %-22s %-22s %s\n" "$name" "$(spread "$file" 1)" "$(spread "$file" 2)" \
+        "$(spread "$file" 3)" "$(spread "$file" 4)"
+done
+
+# The install stage beside tar -x of the same tree, alternating.
+echo "== install vs tar -x (5 runs each, alternating, medians)"
+: >"$work/installs"
+: >"$work/tars"
+for _ in 1 2 3 4 5; do
+    stages "$work/installs" --host 127.0.6.10
+    rm -rf "$work/tar-out" && mkdir -p "$work/tar-out"
+    a=$(now)
+    tar -xf "$work/tree.tar" -C "$work/tar-out"
+    b=$(now)
+    seconds "$a" "$b" >>"$work/tars"
+    echo >>"$work/tars"
+done
+install_median=$(spread "$work/installs" 3)
+tar_median=$(spread "$work/tars" 1)
+echo "install $install_median, tar -x $tar_median: ratio $(awk -v a="${install_median%% *}" -v b="${tar_median%% *}" 'BEGIN { printf "%.2f", a / b }') (target <= 1.0)"

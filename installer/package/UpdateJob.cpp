@@ -1,6 +1,8 @@
 #include "installer/package/UpdateJob.h"
 
-#include "installer/codec/LzmaUnpack.h"
+#include <algorithm>
+
+#include "installer/codec/LzmaStream.h"
 #include "installer/core/ByteOrder.h"
 #include "installer/core/Failure.h"
 #include "installer/core/UserNotice.h"
@@ -55,6 +57,7 @@ void UpdateJob::ensurePackedCapacity(std::uint32_t count) {
 }
 
 void UpdateJob::ensureUnpackedCapacity(std::uint32_t count) {
+    if (unpackedCapacity_ < count) decoder_.reset();
     ensureCapacity(unpacked_, unpackedCapacity_, count);
 }
 
@@ -86,14 +89,31 @@ void UpdateJob::takeResource(const std::uint8_t* resource, std::uint32_t length,
     std::copy(resource + kPackageHeaderLength, resource + length, packed_.get());
 }
 
+void UpdateJob::startDecoding() {
+    decoder_.reset();
+    // No key is ever supplied, so a scrambled package is never decoded.
+    if (!compressed_ || (flags_ & kPackageScrambled)) return;
+    decoder_ = std::make_unique<LzmaStreamDecoder>(unpacked_.get(), unpackedSize_);
+}
+
+void UpdateJob::decodeReceived(std::uint32_t held) {
+    if (!decoder_ || decoder_->decodeReceived(packed_.get(), std::min(held, packedSize_))) return;
+    // Bytes that cannot be decoded will not become decodable by resuming.
+    decoder_.reset();
+    deleteRecord();
+    throw kGeneralFailure;
+}
+
 void UpdateJob::unpack() {
     if (!compressed_) return;
     reportStatus("Decompressing update...");
     reportProgress(0, 0);
-    // No key is ever supplied, so a scrambled package cannot be read.
     if (flags_ & kPackageScrambled) throw kGeneralFailure;
     ensureUnpackedCapacity(unpackedSize_);
-    if (!unpackLzma(packed_.get(), packedSize_, unpacked_.get(), unpackedSize_)) throw kGeneralFailure;
+    if (!decoder_) startDecoding();
+    const bool whole = decoder_->finish(packed_.get(), packedSize_);
+    decoder_.reset();
+    if (!whole) throw kGeneralFailure;
     compressed_ = false;
 }
 

@@ -86,11 +86,14 @@ void UpdateJob::fetch(const char* url, std::uint32_t packageVersion) {
     const std::uint32_t total = packedSize_ + trailerSize_;
     ensurePackedCapacity(total);
     ensureUnpackedCapacity(unpackedSize_);
+    if (decodeWhileDownloading_) startDecoding();
 
-    // The body is received in place. The loop stops at total: a server that
-    // sends more than the header announced has its surplus ignored.
+    // The body is received in place and decoded behind it, the held bytes of
+    // a resumed download first. The loop stops at total: a server that sends
+    // more than the header announced has its surplus ignored.
     std::int32_t result = kConnectionFailure;
     while (held < total) {
+        decodeReceived(held);
         client.setBuffer(packed_.get() + held, total - held);
         reportProgress(held, total);
         result = client.readIntoBuffer();

@@ -30,6 +30,9 @@ struct UpdateRun {
     // How long any peer (a proxy, the web server) may keep the run waiting
     // for its next byte, and a web server for its whole response head.
     std::uint32_t idleTimeoutMilliseconds = kDefaultIdleTimeout;
+    // False decodes the package only once all of it has arrived, as a
+    // baseline for benchmarks.
+    bool decodeWhileDownloading = true;
 
     Outcome outcome = kOutcomeNone;
     // The installed client program; empty unless the outcome is installed

@@ -2,12 +2,15 @@
 // worker performs it, reporting to the console.
 //
 //   tarnwick-update [--host ADDRESS] [--reply-timeout MS] [--idle-timeout MS] [--launch]
+//                   [--decode-after-download]
 //
 // Prints the status lines and progress, then the outcome and what the
 // Windows program would show. --reply-timeout bounds each rendezvous reply;
 // --idle-timeout bounds each wait for a byte from a proxy or the web server,
 // and the web server's whole response head (both 30000 by default). With
-// --launch an installed client is started.
+// --launch an installed client is started. The package is decoded while it
+// downloads; --decode-after-download waits for its last byte instead, as a
+// baseline to measure that against.
 
 #include <chrono>
 #include <cstdio>
@@ -82,12 +85,14 @@ int main(int argc, char** argv) {
             run.replyTimeoutMilliseconds = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
         } else if (std::strcmp(argv[i], "--idle-timeout") == 0 && i + 1 < argc) {
             run.idleTimeoutMilliseconds = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+        } else if (std::strcmp(argv[i], "--decode-after-download") == 0) {
+            run.decodeWhileDownloading = false;
         } else if (std::strcmp(argv[i], "--launch") == 0) {
             launch = true;
         } else {
             std::fprintf(stderr,
                          "usage: tarnwick-update [--host ADDRESS] [--reply-timeout MS] [--idle-timeout MS] "
-                         "[--launch]\n");
+                         "[--launch] [--decode-after-download]\n");
             return 2;
         }
     }

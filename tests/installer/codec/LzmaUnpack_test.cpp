@@ -1,7 +1,9 @@
 #include "installer/codec/LzmaUnpack.h"
+#include "installer/codec/LzmaStream.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -23,10 +25,11 @@ Bytes readFixture(const std::string& name) {
 
 // xz writes raw LZMA without the five property bytes; they go in front.
 Bytes withProperties(std::uint8_t properties, std::uint32_t dictionary, const Bytes& data) {
-    Bytes out = {properties, static_cast<std::uint8_t>(dictionary),
-                 static_cast<std::uint8_t>(dictionary >> 8), static_cast<std::uint8_t>(dictionary >> 16),
-                 static_cast<std::uint8_t>(dictionary >> 24)};
-    out.insert(out.end(), data.begin(), data.end());
+    Bytes out(5 + data.size());
+    out[0] = properties;
+    for (int i = 0; i < 4; ++i)
+        out[1 + i] = static_cast<std::uint8_t>(dictionary >> (8 * i));
+    std::copy(data.begin(), data.end(), out.begin() + 5);
     return out;
 }
 
@@ -71,6 +74,58 @@ TEST(UnpackLzma, WantsExactlyTheInputAndExactlyTheOutput) {
     for (std::size_t i = 5; i < corrupt.size(); i += 7)
         corrupt[i] ^= 0x5A;
     EXPECT_FALSE(unpacks(corrupt, out));
+}
+
+// Input arriving in pieces of any size, as a download delivers it, decodes
+// to the same output as all at once, and a damaged stream is found before
+// its end has arrived.
+TEST(LzmaStreamDecoder, DecodesInputAsItArrives) {
+    const Bytes payload = readFixture("payload.txt");
+    const Bytes ours = pack::compressLzma(payload);
+    const Bytes theirs = withProperties(93, 1u << 20, readFixture("xz-93.lzma"));
+    for (const Bytes* packed : {&ours, &theirs}) {
+        for (const std::size_t piece : {std::size_t{1}, std::size_t{3}, std::size_t{4096}, packed->size()}) {
+            SCOPED_TRACE(piece);
+            Bytes out(payload.size());
+            LzmaStreamDecoder decoder(out.data(), out.size());
+            for (std::size_t received = 0; received < packed->size();) {
+                received = std::min(packed->size(), received + piece);
+                ASSERT_TRUE(decoder.decodeReceived(packed->data(), received));
+            }
+            EXPECT_TRUE(decoder.finish(packed->data(), packed->size()));
+            EXPECT_EQ(out, payload);
+        }
+    }
+
+    Bytes corrupt = ours;
+    for (std::size_t i = 5; i < corrupt.size() / 2; i += 7)
+        corrupt[i] ^= 0x5A;
+    Bytes out(payload.size());
+    LzmaStreamDecoder decoder(out.data(), out.size());
+    std::size_t received = 0;
+    while (received < corrupt.size() && decoder.decodeReceived(corrupt.data(), received + 1))
+        ++received;
+    EXPECT_LT(received, corrupt.size() - 1) << "found only at the end";
+    EXPECT_FALSE(decoder.finish(corrupt.data(), corrupt.size()));
+}
+
+// The smallest output and a large one, arriving as a network delivers it.
+TEST(LzmaStreamDecoder, DecodesOneByteAndAHundredMegabytes) {
+    for (const std::size_t size : {std::size_t{1}, std::size_t{100} << 20}) {
+        SCOPED_TRACE(size);
+        Bytes payload(size);
+        for (std::size_t i = 0; i < size; ++i)
+            payload[i] = static_cast<std::uint8_t>(i % 251 < 200 ? 'a' + i % 7 : i * 31);
+        const Bytes packed = pack::compressLzma(payload, {1, 1u << 20});
+        Bytes out(size);
+        LzmaStreamDecoder decoder(out.data(), out.size());
+        for (std::size_t received = 0; received < packed.size();) {
+            received = std::min(packed.size(), received + 65536);
+            ASSERT_TRUE(decoder.decodeReceived(packed.data(), received));
+        }
+        EXPECT_TRUE(decoder.finish(packed.data(), packed.size()));
+        EXPECT_TRUE(out == payload);
+    }
 }
 
 // Properties are lc + 9 * (lp + 5 * pb) with lc < 9, lp < 5, pb < 5: 224 is

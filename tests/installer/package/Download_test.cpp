@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "installer/core/Failure.h"
 #include "installer/package/UpdateJob.h"
 #include "installer/platform/Folders.h"
 #include "tests/support/RecordedNotices.h"
@@ -130,7 +131,10 @@ TEST_F(Download, DownloadsThatLearnNoHeaderAreAlerted) {
 // asks for the rest and completes.
 TEST_F(Download, BrokenTransfersResumeFromTheRecord) {
     const std::size_t size = resource().size();
-    for (std::size_t cut : {std::size_t{5}, std::size_t{16}, std::size_t{17}, size / 2, size - 1}) {
+    // Past the header the body is being decoded as it arrives: cuts before,
+    // inside and after the decoder's property bytes, and further on.
+    for (std::size_t cut : {std::size_t{5}, std::size_t{16}, std::size_t{17}, std::size_t{21},
+                            std::size_t{22}, size / 3, size / 2, size - 1}) {
         SCOPED_TRACE("cut after " + std::to_string(cut));
         fs::remove(recordPath());
         fs::remove_all(installFolder());
@@ -217,6 +221,21 @@ TEST_F(Download, WholeRecordedBodyThatDoesNotUnpackIsDownloadedAfresh) {
     EXPECT_EQ(webRequest().find("Range:"), std::string::npos) << webRequest();
     EXPECT_FALSE(fs::exists(recordPath()));
     test::expectSampleInstalledIn(installFolder());
+    EXPECT_TRUE(notices_.alerts().empty());
+}
+
+// A body whose stream is damaged early is found out while it still
+// arrives: the peer, which would then stall, is not waited for, nothing is
+// installed and no record is kept to resume from.
+TEST_F(Download, DamagedStreamIsFoundWhileItArrives) {
+    Bytes damaged = resource();
+    for (std::size_t i = 40; i < damaged.size() / 4; i += 7)
+        damaged[i] ^= 0x5A;
+    playWeb({"head\n" + test::okHeadStep(damaged.size()) + "\n" +
+             test::bytesStep(damaged, 0, damaged.size() * 3 / 4) + "\nsleep 10000"});
+    EXPECT_EQ(update(scriptedUrl(), 7, 5000), kGeneralFailure);
+    EXPECT_FALSE(fs::exists(recordPath()));
+    EXPECT_TRUE(fs::is_empty(installFolder()));
     EXPECT_TRUE(notices_.alerts().empty());
 }
 
