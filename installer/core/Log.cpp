@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "installer/platform/FileSystem.h"
+
 namespace tarnwick {
 
 namespace {
@@ -60,11 +62,10 @@ void Log::append(const std::string& message) {
     if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
     if (size > 0 && static_cast<std::uint64_t>(size) + line.size() > capBytes_) {
         std::fclose(file);
-        // The older file goes first: renaming onto an existing name fails on
-        // Windows.
-        const std::string rolled = rolledPath();
-        std::remove(rolled.c_str());
-        std::rename(path_.c_str(), rolled.c_str());
+        // In one step, so that the older file is only lost once the newer
+        // takes its place. When the move fails (another program holds the
+        // file), the line still goes to the full file.
+        (void)platform::replaceFile(path_.c_str(), rolledPath().c_str());
         file = std::fopen(path_.c_str(), "ab");
         if (file == nullptr) return;
     }
