@@ -281,6 +281,17 @@ TEST_F(InstallerTest, ConfirmedCancelOfTheOptionsEndsWithoutInstalling) {
     EXPECT_FALSE(fs::exists(installedProgram()));
 }
 
+// Without /silent nothing changes: what the program does not know is only
+// logged, and the person is asked as ever.
+TEST_F(InstallerTest, UnknownOptionsWithoutSilentAreLoggedAndIgnored) {
+    InstallerProcess installer("/bogus /desktop-icon");
+    cancelInstallation();
+    expectEndsWithZero(installer);
+    const std::string log = logText();
+    EXPECT_NE(log.find("unknown option /bogus"), std::string::npos) << log;
+    EXPECT_NE(log.find("the installation was cancelled"), std::string::npos) << log;
+}
+
 TEST_F(InstallerTest, LaunchStartsTheInstalledProgramWithoutArguments) {
     registerStandIn();
     fs::copy_file(TARNWICK_CLIENT_PATH, program, fs::copy_options::overwrite_existing);

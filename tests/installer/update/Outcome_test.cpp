@@ -31,19 +31,6 @@ TEST(OutcomeEnding, InstalledFinishesOnlyWithALaunchPath) {
     EXPECT_EQ(endingForOutcome(kOutcomeInstalled, nullptr).action, Action::kAlert);
 }
 
-// Scripts act on these numbers: a failure that reached a server must never
-// read as "no connection", nor an installation without a client as success.
-TEST(OutcomeExitCode, TellsNoConnectionFromLaterFailuresAndFollowsTheEnding) {
-    EXPECT_EQ(exitCodeForOutcome(kOutcomeInstalled, "C:\\x\\Tarnwick.exe", true), 0);
-    EXPECT_EQ(exitCodeForOutcome(kOutcomeInstalled, "", true), 4);
-    EXPECT_EQ(exitCodeForOutcome(kOutcomeFailed, "", false), 1);
-    EXPECT_EQ(exitCodeForOutcome(kOutcomeNoConnection, "", false), 1);
-    EXPECT_EQ(exitCodeForOutcome(kOutcomeFailed, "", true), 5);
-    EXPECT_EQ(exitCodeForOutcome(kOutcomeServiceUnavailable, "", true), 2);
-    EXPECT_EQ(exitCodeForOutcome(kOutcomeAutoUpdateProblem, "", true), 3);
-    EXPECT_EQ(exitCodeForOutcome(kOutcomeNoUpdate, "", true), 4);
-}
-
 TEST(OutcomeEnding, ServerAnswersShowTheirAlertThenTheirPage) {
     test::RecordedNotices notices;
     showOutcomeNotices(endingForOutcome(kOutcomeServiceUnavailable, ""));
