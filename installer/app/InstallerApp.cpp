@@ -123,19 +123,21 @@ void InstallerApp::runSilently() {
     const OutcomeEnding ending = endingForOutcome(run.outcome, run.launchPath.c_str());
     if (ending.action == OutcomeEnding::Action::kFinishInstallation) {
         const bool launch = commandLine_.launch;
-        finishInstallation(run.launchPath, run.installedSize, options,
-                           [this, launch](const char* commandLine) {
-                               if (!launch) return true;
-                               const bool started = launchProgram(commandLine);
-                               log_.write(started ? "started %s" : "could not start %s", commandLine);
-                               return started;
-                           });
+        finishInstallation(
+            run.launchPath, run.installedSize, options,
+            [this, launch](const char* commandLine) { return !launch || launchLogged(commandLine); });
         log_.write("registered %s", run.launchPath.c_str());
     } else {
         showOutcomeNotices(ending);
     }
     exitCode_ = exitCodeForOutcome(run.outcome, run.launchPath.c_str(), run.reachedServer);
     log_.write("exit code %d", exitCode_);
+}
+
+bool InstallerApp::launchLogged(const char* commandLine) {
+    const bool started = launchProgram(commandLine);
+    log_.write(started ? "started %s" : "could not start %s", commandLine);
+    return started;
 }
 
 void InstallerApp::logOutcome() {
@@ -285,8 +287,8 @@ void InstallerApp::onUpdateFinished() {
             break;
         case OutcomeEnding::Action::kFinishInstallation:
             finishInstallation(run.launchPath, run.installedSize, options,
-                               [](const char* commandLine) { return launchProgram(commandLine); });
-            log_.write("registered and started %s", run.launchPath.c_str());
+                               [this](const char* commandLine) { return launchLogged(commandLine); });
+            log_.write("registered %s", run.launchPath.c_str());
             break;
         case OutcomeEnding::Action::kNothing:
             break;

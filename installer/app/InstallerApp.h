@@ -77,6 +77,8 @@ private:
     // code says how it ended.
     void runSilently();
     void logOutcome();
+    // Starts the installed client, and says in the log whether it started.
+    bool launchLogged(const char* commandLine);
     void postUpdateFinished() const;
     void endWorker();
 
