@@ -153,7 +153,7 @@ stages() {  # file, tarnwick-update options...
     shift
     rm -rf "$work/appdata"
     XDG_DATA_HOME=$work/appdata "$tools/tarnwick-update/tarnwick-update" "$@" >"$work/stage.log"
-    grep -q "outcome: installed" "$work/stage.log" || { cat "$work/stage.log" >&2; exit 1; }
+    grep -q "(installed)" "$work/stage.log" || { cat "$work/stage.log" >&2; exit 1; }
     awk '/status: Downloading/ { d = $1 }
          /progress: / && $3 == $5 && $3 > 0 { last = $1 }
          /status: Installing/ { i = $1 }

@@ -7,9 +7,12 @@
 #include <cstdio>
 #include <ctime>
 #include <string>
+#include <utility>
 
+#include "InstallerVersion.h"
 #include "installer/core/ChallengeGenerator.h"
 #include "installer/core/UserNotice.h"
+#include "installer/net/ProxySettings.h"
 #include "installer/package/LaunchProgram.h"
 #include "installer/platform/Socket.h"
 #include "installer/ui/AlreadyInstalledDialog.h"
@@ -23,6 +26,11 @@ namespace tarnwick {
 namespace {
 
 constexpr DWORD kFirstSupportedMajorVersion = 5;  // Windows 2000
+constexpr const char kLogFileName[] = "Tarnwick.log";
+
+std::string logPathFor(const CommandLine& commandLine) {
+    return commandLine.logFile.empty() ? preferencesFolder() + kLogFileName : commandLine.logFile;
+}
 
 }  // namespace
 
@@ -50,24 +58,90 @@ private:
     InstallerApp& app_;
 };
 
-InstallerApp::InstallerApp() : ui::CCmdTarget(nullptr) {}
+InstallerApp::InstallerApp(CommandLine commandLine)
+    : ui::CCmdTarget(nullptr), commandLine_(std::move(commandLine)), log_(logPathFor(commandLine_)) {}
 
 InstallerApp::~InstallerApp() {
     endWorker();
 }
 
 bool InstallerApp::InitInstance() {
+    log_.write("Tarnwick %s started (%s): %s", TARNWICK_VERSION_TEXT,
+               commandLine_.silent ? "silent" : "interactive",
+               commandLine_.text.empty() ? "no options" : commandLine_.text.c_str());
+    if (!commandLine_.badArgument.empty()) {
+        log_.write("unknown option %s", commandLine_.badArgument.c_str());
+        // Asked in person, the program goes on as it always did.
+        if (commandLine_.silent) {
+            exitCode_ = kExitBadCommandLine;
+            log_.write("exit code %d", exitCode_);
+            return false;
+        }
+    }
     // Without sockets no update can run.
-    if (!platform::startSockets()) return false;
+    if (!platform::startSockets()) {
+        log_.write("failed: the system's sockets could not be started");
+        if (commandLine_.silent) exitCode_ = kExitNoConnection;
+        return false;
+    }
     // Shell links are made through COM on this thread; without it they are
     // simply skipped, like every other failed registration step.
     [[maybe_unused]] const HRESULT com = OleInitialize(nullptr);
     // The line reader's time-outs are measured against the multimedia timer.
     timeBeginPeriod(1);
     seedChallengeGenerator(static_cast<std::uint32_t>(std::time(nullptr)));
+    if (commandLine_.silent) {
+        // Alerts and pages only go to the log.
+        logUserNotices(log_, false);
+        runSilently();
+        return false;
+    }
     ui::installUserNoticeHandlers();
+    logUserNotices(log_, true);
     runTopLevelFlow();
     return updateStarted_;
+}
+
+void InstallerApp::runSilently() {
+    if (!checkWindowsVersion()) {
+        exitCode_ = kExitWindowsTooOld;
+        log_.write("exit code %d", exitCode_);
+        return;
+    }
+    // An existing installation is updated in place.
+    if (std::string program; findExistingInstallation(program))
+        log_.write("updating the installation of %s", program.c_str());
+    options.desktopShortcut = commandLine_.desktopIcon;
+    options.quickLaunchShortcut = commandLine_.quickLaunchIcon;
+    options.startWithWindows = commandLine_.autostart;
+
+    run = UpdateRun{};
+    run.log = &log_;
+    runUpdate(run);
+    logOutcome();
+
+    const OutcomeEnding ending = endingForOutcome(run.outcome, run.launchPath.c_str());
+    if (ending.action == OutcomeEnding::Action::kFinishInstallation) {
+        const bool launch = commandLine_.launch;
+        finishInstallation(
+            run.launchPath, run.installedSize, options,
+            [this, launch](const char* commandLine) { return !launch || launchLogged(commandLine); });
+        log_.write("registered %s", run.launchPath.c_str());
+    } else {
+        showOutcomeNotices(ending);
+    }
+    exitCode_ = exitCodeForOutcome(run.outcome, run.launchPath.c_str(), run.reachedServer);
+    log_.write("exit code %d", exitCode_);
+}
+
+bool InstallerApp::launchLogged(const char* commandLine) {
+    const bool started = launchProgram(commandLine);
+    log_.write(started ? "started %s" : "could not start %s", commandLine);
+    return started;
+}
+
+void InstallerApp::logOutcome() {
+    log_.write("outcome %d (%s)", run.outcome, outcomeName(run.outcome));
 }
 
 void InstallerApp::runTopLevelFlow() {
@@ -92,7 +166,7 @@ bool InstallerApp::checkWindowsVersion() {
     return false;
 }
 
-bool InstallerApp::handleExistingInstallation() {
+bool InstallerApp::findExistingInstallation(std::string& program) {
     std::string value;
     if (!readUninstallValue("InstallLocation", value)) return false;
     if (!PathFileExistsA(value.c_str())) return false;
@@ -100,24 +174,36 @@ bool InstallerApp::handleExistingInstallation() {
 
     // The stored command is the program, quoted when it has blanks, and its
     // argument; what is left without them is the program itself.
-    char program[MAX_PATH] = {};
-    lstrcpynA(program, value.c_str(), MAX_PATH);
-    PathRemoveArgsA(program);
-    PathUnquoteSpacesA(program);
-    if (!PathFileExistsA(program) && !PathIsDirectoryA(program)) return false;
+    char path[MAX_PATH] = {};
+    lstrcpynA(path, value.c_str(), MAX_PATH);
+    PathRemoveArgsA(path);
+    PathUnquoteSpacesA(path);
+    if (!PathFileExistsA(path) && !PathIsDirectoryA(path)) return false;
+    program = path;
+    return true;
+}
+
+bool InstallerApp::handleExistingInstallation() {
+    std::string program;
+    if (!findExistingInstallation(program)) return false;
+    log_.write("found the installation of %s", program.c_str());
 
     ui::AlreadyInstalledDialog dialog;
     // Whether the program could be started is not the installer's concern.
     switch (dialog.DoModal()) {
         case ui::AlreadyInstalledDialog::kLaunch:
-            launchProgram(program);
+            log_.write("launch chosen");
+            launchProgram(program.c_str());
             break;
         case ui::AlreadyInstalledDialog::kRemove:
+            log_.write("remove chosen");
             // The whole stored command, arguments included, so that the
             // client removes itself.
-            if (readUninstallValue("UninstallString", value)) launchProgram(value.c_str());
+            if (std::string command; readUninstallValue("UninstallString", command))
+                launchProgram(command.c_str());
             break;
         default:
+            log_.write("the installation was left as it is");
             break;
     }
     return true;
@@ -127,10 +213,16 @@ bool InstallerApp::runInstallOptionsDialog() {
     ui::InstallOptions choices{options.desktopShortcut, options.quickLaunchShortcut,
                                options.startWithWindows};
     ui::InstallOptionsDialog dialog(choices);
-    if (dialog.DoModal() != IDOK) return false;
+    if (dialog.DoModal() != IDOK) {
+        log_.write("the installation was cancelled");
+        return false;
+    }
     options.desktopShortcut = choices.desktopShortcut;
     options.quickLaunchShortcut = choices.quickLaunchShortcut;
     options.startWithWindows = choices.startWithWindows;
+    log_.write("install chosen: desktop icon %s, Quick Launch icon %s, start with Windows %s",
+               options.desktopShortcut ? "yes" : "no", options.quickLaunchShortcut ? "yes" : "no",
+               options.startWithWindows ? "yes" : "no");
     return true;
 }
 
@@ -140,6 +232,7 @@ void InstallerApp::startUpdate() {
     progressWindow->show();
     run = UpdateRun{};
     run.progress = progressWindow.get();
+    run.log = &log_;
 
     workerThread.reset(CreateThread(nullptr, 0, &InstallerApp::workerMain, this, CREATE_SUSPENDED, nullptr));
     if (!workerThread) {
@@ -177,13 +270,16 @@ void InstallerApp::onUpdateFinished() {
     // window; that loop later returns through the window's handlers after
     // the object is gone, and they touch nothing of it on the way out.
     progressWindow.reset();
+    logOutcome();
 
     const OutcomeEnding ending = endingForOutcome(run.outcome, run.launchPath.c_str());
     switch (ending.action) {
         case OutcomeEnding::Action::kNoResponseDialog:
             // Exit ends the process inside the dialog, with exit code 0;
             // it returns only for Connect.
+            log_.write("showing \"No Response\"");
             ui::runNoResponseDialog();
+            log_.write("connect chosen: a new run");
             startUpdate();
             return;
         case OutcomeEnding::Action::kAlert:
@@ -191,7 +287,8 @@ void InstallerApp::onUpdateFinished() {
             break;
         case OutcomeEnding::Action::kFinishInstallation:
             finishInstallation(run.launchPath, run.installedSize, options,
-                               [](const char* commandLine) { return launchProgram(commandLine); });
+                               [this](const char* commandLine) { return launchLogged(commandLine); });
+            log_.write("registered %s", run.launchPath.c_str());
             break;
         case OutcomeEnding::Action::kNothing:
             break;

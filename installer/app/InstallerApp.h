@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "installer/app/CommandLine.h"
+#include "installer/core/Log.h"
 #include "installer/package/win32/Registration.h"
 #include "installer/platform/win32/UniqueHandle.h"
 #include "installer/ui/ProgressWindow.h"
@@ -29,18 +31,24 @@ inline constexpr const char kClearCommandText[] = "&Delete\tDel";
 // arrived, so they need no lock.
 class InstallerApp : public ui::CWinApp, public ui::CCmdTarget {
 public:
-    InstallerApp();
+    explicit InstallerApp(CommandLine commandLine);
     ~InstallerApp() override;
 
     // The start-up sequence and the top-level flow. False when there is
-    // nothing to wait for: the program then ends without a message loop.
+    // nothing to wait for: the program then ends without a message loop. A
+    // silent run has done all its work when this returns.
     bool InitInstance();
+    // What the program ends with: always 0 unless the run is silent.
+    int exitCode() const { return exitCode_; }
 
     // False, after the alert, on systems older than Windows 2000.
     bool checkWindowsVersion();
     // True when an installation was found and the user's choice about it was
     // carried out; the installer then has nothing more to do.
     bool handleExistingInstallation();
+    // True when the uninstall entry names an installation whose folder and
+    // program are still there; program is then the client program.
+    static bool findExistingInstallation(std::string& program);
     // True when the user chose Install; options then hold the choices.
     bool runInstallOptionsDialog();
 
@@ -65,6 +73,12 @@ private:
 
     static DWORD WINAPI workerMain(void* application);
     void runTopLevelFlow();
+    // The whole flow without a window: no question, no alert, and the exit
+    // code says how it ended.
+    void runSilently();
+    void logOutcome();
+    // Starts the installed client, and says in the log whether it started.
+    bool launchLogged(const char* commandLine);
     void postUpdateFinished() const;
     void endWorker();
 
@@ -73,6 +87,9 @@ private:
     // commands to the application.
     std::unique_ptr<MainFrame> mainWindow_;
     bool updateStarted_ = false;
+    const CommandLine commandLine_;
+    Log log_;
+    int exitCode_ = 0;
 };
 
 }  // namespace tarnwick

@@ -41,4 +41,21 @@ OpenUrlHandler setOpenUrlHandler(OpenUrlHandler handler) {
     return std::exchange(openUrlHandler(), std::move(handler));
 }
 
+void logUserNotices(Log& log, bool show) {
+    AlertHandler shownAlert = setAlertHandler(nullptr);
+    OpenUrlHandler opened = setOpenUrlHandler(nullptr);
+    if (!show) {
+        shownAlert = nullptr;
+        opened = nullptr;
+    }
+    setAlertHandler([&log, shownAlert](const char* title, const char* text) {
+        log.write("alert \"%s\": %s", title ? title : "", text ? text : "");
+        if (shownAlert) shownAlert(title, text);
+    });
+    setOpenUrlHandler([&log, opened](const char* address) {
+        log.write("%s %s", opened ? "opening" : "not opening, as nobody watches:", address ? address : "");
+        if (opened) opened(address);
+    });
+}
+
 }  // namespace tarnwick

@@ -2,6 +2,8 @@
 
 #include <functional>
 
+#include "installer/core/Log.h"
+
 namespace tarnwick {
 
 // The one way any layer shows a problem to the user, and the one way an
@@ -19,5 +21,11 @@ void openUrl(const char* address);
 // worker thread starts; they are not guarded for concurrent replacement.
 AlertHandler setAlertHandler(AlertHandler handler);
 OpenUrlHandler setOpenUrlHandler(OpenUrlHandler handler);
+
+// Writes every alert (title and text) and every address to log, which must
+// outlive the handlers. With show, each then goes on to the handlers in
+// place before; without, nothing is shown or opened: a run that nobody
+// watches still leaves a record of what it would have said.
+void logUserNotices(Log& log, bool show);
 
 }  // namespace tarnwick

@@ -5,6 +5,7 @@
 #include "installer/codec/LzmaStream.h"
 #include "installer/core/ByteOrder.h"
 #include "installer/core/Failure.h"
+#include "installer/core/Log.h"
 #include "installer/core/UserNotice.h"
 #include "installer/package/PackageHeader.h"
 #include "installer/platform/FileSystem.h"
@@ -100,6 +101,7 @@ void UpdateJob::decodeReceived(std::uint32_t held) {
     if (!decoder_ || decoder_->decodeReceived(packed_.get(), std::min(held, packedSize_))) return;
     // Bytes that cannot be decoded will not become decodable by resuming.
     decoder_.reset();
+    if (log_) log_->write("the package is damaged (found while downloading); its download record is deleted");
     deleteRecord();
     throw kGeneralFailure;
 }

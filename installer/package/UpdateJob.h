@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "installer/core/Log.h"
 #include "installer/core/ProgressSink.h"
 #include "installer/net/Connection.h"
 #include "installer/platform/LargeBlock.h"
@@ -33,6 +35,9 @@ public:
 
     // The sink is not owned; null reports nothing.
     void setProgressSink(ProgressSink* sink) { sink_ = sink; }
+    // Told where the download starts and what it and the install did; not
+    // owned, null logs nothing.
+    void setLog(Log* log) { log_ = log; }
     // How long the web server or a proxy may keep the download waiting for
     // its next byte, and the server for its response head.
     void setIdleTimeout(std::uint32_t milliseconds) { idleTimeout_ = milliseconds; }
@@ -148,12 +153,14 @@ private:
     // The first existing file that the plan replaces or removes and that
     // another program holds; empty when there is none.
     static std::string findFileInUse(const InstallPlan& plan);
-    void installEntries(const std::string& folder);
+    // Returns the number of files written and their bytes.
+    std::pair<std::uint32_t, std::uint64_t> installEntries(const std::string& folder);
     void applyPendingFolderTimes();
     void finish(const std::string& programPath);
     void setLaunchPath(const std::string& path);
 
     ProgressSink* sink_ = nullptr;
+    Log* log_ = nullptr;
     std::uint32_t idleTimeout_ = kDefaultIdleTimeout;
     bool decodeWhileDownloading_ = true;
     std::uint32_t flags_ = 0;

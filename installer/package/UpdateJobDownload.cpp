@@ -6,6 +6,7 @@
 #include "installer/net/ProxySettings.h"
 #include "installer/package/PackageHeader.h"
 #include "installer/package/UpdateJob.h"
+#include "installer/platform/Clock.h"
 
 namespace tarnwick {
 
@@ -60,7 +61,11 @@ void UpdateJob::fetch(const char* url, std::uint32_t packageVersion) {
     checkFreeSpace(recordFolder(), 0);
     std::uint32_t held = loadRecord();
     if (packedSize_ != 0 && held == packedSize_ + trailerSize_) {
-        if (keepWholeRecordedBody()) return;
+        if (keepWholeRecordedBody()) {
+            if (log_) log_->write("using the whole package kept from an earlier run (%u bytes)", held);
+            return;
+        }
+        if (log_) log_->write("the package kept from an earlier run is damaged; downloading it afresh");
         held = 0;
     }
 
@@ -69,8 +74,18 @@ void UpdateJob::fetch(const char* url, std::uint32_t packageVersion) {
     client.setUrl(url);
     // Ask only for the bytes not yet held.
     if (packedSize_ != 0) client.setResumeOffset(held + kPackageHeaderLength);
+    if (log_) {
+        if (packedSize_ != 0)
+            log_->write("downloading %s, resuming from byte %u", url, held + kPackageHeaderLength);
+        else
+            log_->write("downloading %s", url);
+    }
+    const std::uint32_t started = platform::millisecondCounter();
     reportStatus("Downloading new update...");
-    if (client.request(true) != 0) throw kGeneralFailure;
+    if (const std::int32_t refused = client.request(true); refused != 0) {
+        if (log_) log_->write("the download was refused: code %d", refused);
+        throw kGeneralFailure;
+    }
 
     // A server that sends the resource from its start, whether or not it was
     // asked for a range, hands over a header that replaces the record's.
@@ -80,6 +95,7 @@ void UpdateJob::fetch(const char* url, std::uint32_t packageVersion) {
         if (client.readFully(sizeof header) != static_cast<std::int32_t>(sizeof header))
             throw kGeneralFailure;
         takeHeader(header);
+        if (log_ && held != 0) log_->write("the server sent the package from its start");
         held = 0;
     }
 
@@ -92,6 +108,7 @@ void UpdateJob::fetch(const char* url, std::uint32_t packageVersion) {
     // a resumed download first. The loop stops at total: a server that sends
     // more than the header announced has its surplus ignored.
     std::int32_t result = kConnectionFailure;
+    std::uint32_t received = 0;
     while (held < total) {
         decodeReceived(held);
         client.setBuffer(packed_.get() + held, total - held);
@@ -99,7 +116,10 @@ void UpdateJob::fetch(const char* url, std::uint32_t packageVersion) {
         result = client.readIntoBuffer();
         if (result <= 0) break;
         held += static_cast<std::uint32_t>(result);
+        received += static_cast<std::uint32_t>(result);
     }
+    const double seconds = (platform::millisecondCounter() - started) / 1000.0;
+    if (log_) log_->write("received %u bytes in %.3f s; %u of %u bytes held", received, seconds, held, total);
     if (held == total) {
         // Kept whole until the install has succeeded, so that an install
         // that could not start yet needs no second download.

@@ -5,6 +5,7 @@
 #include "installer/net/ProtocolText.h"
 #include "installer/package/PackageEntries.h"
 #include "installer/package/UpdateJob.h"
+#include "installer/platform/Clock.h"
 #include "installer/platform/FileSystem.h"
 #include "installer/platform/Folders.h"
 
@@ -50,32 +51,45 @@ void UpdateJob::install() {
     // Memory that cannot be had says nothing about the body.
     ensureUnpackedCapacity(unpackedSize_);
     InstallPlan plan;
+    std::uint32_t started = platform::millisecondCounter();
     try {
+        const bool wasCompressed = compressed_;
         unpack();
+        if (log_ && wasCompressed)
+            log_->write("unpacked %u bytes in %.3f s", unpackedSize_,
+                        (platform::millisecondCounter() - started) / 1000.0);
         plan = planInstall(folder);
     } catch (FailureCode) {
         // Such a body will never install: without its record the next run
         // downloads the package afresh instead of failing on it again.
+        if (log_) log_->write("the package is damaged; its download record is deleted");
         deleteRecord();
         throw;
     }
     checkFreeSpace(folder, unpackedSize_);
-    // The file's name is what a log line would carry, once there is a log.
     if (const std::string busy = findFileInUse(plan); !busy.empty()) {
+        if (log_) log_->write("another program holds %s", busy.c_str());
         alert("Tarnwick Is Running", "Close Tarnwick, then try again.");
         throw kQuietFailure;
     }
 
     reportStatus("Installing update...");
     reportProgress(0, 0);
+    if (log_) log_->write("installing into %s", folder.c_str());
+    started = platform::millisecondCounter();
     makeFolderLevels(folder);
-    installEntries(folder);
+    const auto [files, bytes] = installEntries(folder);
     // Writing into a folder changes its modification time, so folders get
     // theirs only once every file is in place, the client's move included,
     // innermost (latest) first.
     finish(plan.programPath);
     applyPendingFolderTimes();
     deleteRecord();
+    if (log_)
+        log_->write("installed %u files (%llu bytes) in %.3f s", files,
+                    static_cast<unsigned long long>(bytes),
+                    (platform::millisecondCounter() - started) / 1000.0);
+    if (log_ && launchPath_[0] != 0) log_->write("the client program is %s", launchPath_);
 }
 
 UpdateJob::InstallPlan UpdateJob::planInstall(const std::string& folder) const {
@@ -111,8 +125,10 @@ std::string UpdateJob::findFileInUse(const InstallPlan& plan) {
 
 // Only what no check can foresee fails here, a write for instance; it ends
 // the install with what was written so far.
-void UpdateJob::installEntries(const std::string& folder) {
+std::pair<std::uint32_t, std::uint64_t> UpdateJob::installEntries(const std::string& folder) {
     PackageEntryReader entries(unpackedBytes(), unpackedSize_, folder);
+    std::uint32_t files = 0;
+    std::uint64_t bytes = 0;
     leadingWords_[0] = entries.leadingWord(0);
     leadingWords_[1] = entries.leadingWord(1);
     pendingFolderTimes_.clear();
@@ -123,8 +139,12 @@ void UpdateJob::installEntries(const std::string& folder) {
             // A short write or a failed close would leave a damaged file
             // behind that the run reported as installed.
             if (!platform::writeFileWithTimes(path, entries.content(), entries.contentSize(),
-                                              entries.modificationTime(), entries.creationTime()))
+                                              entries.modificationTime(), entries.creationTime())) {
+                if (log_) log_->write("could not write %s", path);
                 throw kGeneralFailure;
+            }
+            ++files;
+            bytes += entries.contentSize();
         } else if (entries.kind() == kEntryFolder) {
             if (entries.flags() & kFlagResetFolder) (void)platform::removeTree(path);
             platform::createFolder(path);
@@ -133,6 +153,7 @@ void UpdateJob::installEntries(const std::string& folder) {
             (void)platform::removeTree(path);
         }
     }
+    return {files, bytes};
 }
 
 void UpdateJob::applyPendingFolderTimes() {

@@ -45,6 +45,42 @@ OutcomeEnding endingForOutcome(Outcome outcome, const char* launchPath) {
     }
 }
 
+int exitCodeForOutcome(Outcome outcome, const char* launchPath, bool reachedServer) {
+    switch (outcome) {
+        case kOutcomeServiceUnavailable:
+            return kExitServiceUnavailable;
+        case kOutcomeAutoUpdateProblem:
+            return kExitAutoUpdateProblem;
+        case kOutcomeNoUpdate:
+            return kExitNoUpdate;
+        case kOutcomeInstalled:
+            return launchPath && *launchPath ? kExitInstalled : kExitNoUpdate;
+        default:
+            return reachedServer ? kExitFailed : kExitNoConnection;
+    }
+}
+
+const char* outcomeName(Outcome outcome) {
+    switch (outcome) {
+        case kOutcomeNone:
+            return "none";
+        case kOutcomeNoConnection:
+            return "no connection";
+        case kOutcomeServiceUnavailable:
+            return "service unavailable";
+        case kOutcomeAutoUpdateProblem:
+            return "auto-update problem";
+        case kOutcomeNoUpdate:
+            return "no update";
+        case kOutcomeFailed:
+            return "failed";
+        case kOutcomeInstalled:
+            return "installed";
+        default:
+            return "unknown";
+    }
+}
+
 void showOutcomeNotices(const OutcomeEnding& ending) {
     if (ending.action != OutcomeEnding::Action::kAlert) return;
     alert(ending.alertTitle, ending.alertText);

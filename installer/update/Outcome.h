@@ -36,6 +36,25 @@ struct OutcomeEnding {
 
 OutcomeEnding endingForOutcome(Outcome outcome, const char* launchPath);
 
+// What a run without windows tells whoever started it, in its exit code.
+// Administrators script against these numbers: they never change meaning.
+inline constexpr int kExitInstalled = 0;
+inline constexpr int kExitNoConnection = 1;        // no rendezvous server could be reached
+inline constexpr int kExitServiceUnavailable = 2;  // message 54
+inline constexpr int kExitAutoUpdateProblem = 3;   // message 124
+inline constexpr int kExitNoUpdate = 4;            // message 58, or an offer without a URL
+inline constexpr int kExitFailed = 5;              // anything after a server was reached
+inline constexpr int kExitWindowsTooOld = 6;
+inline constexpr int kExitBadCommandLine = 7;
+
+// The exit code for a run that ended in outcome. A run counts as failing to
+// connect only when it reached no rendezvous server at all; a package that
+// flagged no client to start ends as the alert says, with no update.
+int exitCodeForOutcome(Outcome outcome, const char* launchPath, bool reachedServer);
+
+// A name for the outcome in logs and reports.
+const char* outcomeName(Outcome outcome);
+
 // Shows the alert of an ending and then opens its page; does nothing for the
 // other actions, which belong to the Windows program.
 void showOutcomeNotices(const OutcomeEnding& ending);

@@ -31,10 +31,8 @@ std::string dottedQuad(std::uint32_t address) {
 
 }  // namespace
 
-RendezvousAnswer exchangeWithRendezvous(Connection& connection, const std::string& host,
-                                        std::uint32_t replyTimeout, ProgressSink* progress,
-                                        Outcome& outcome) {
-    connection.open(host.c_str(), kRendezvousPort);
+RendezvousAnswer exchangeWithRendezvous(Connection& connection, std::uint32_t replyTimeout,
+                                        ProgressSink* progress, Log* log, Outcome& outcome) {
     if (progress) progress->setStatusText("Connected...");
 
     // installer                              server
@@ -55,19 +53,30 @@ RendezvousAnswer exchangeWithRendezvous(Connection& connection, const std::strin
 
     RendezvousAnswer answer;
     if (reply.type == kMsgRedirect) {
-        if (reply.word(0) != keyedTransform(challenge)) throw kGeneralFailure;
+        if (reply.word(0) != keyedTransform(challenge)) {
+            if (log) log->write("the server's redirect carries a wrong proof");
+            throw kGeneralFailure;
+        }
         answer.redirectHost = dottedQuad(reply.word(1));
+        if (log) log->write("redirected to %s", answer.redirectHost.c_str());
         connection.close();
         return answer;
     }
     if (reply.type == kMsgServiceUnavailable) {
+        if (log) log->write("the server answered: service unavailable (54)");
         outcome = kOutcomeServiceUnavailable;
         throw kQuietFailure;
     }
-    if (reply.type != kMsgChallenge) throw kGeneralFailure;
+    if (reply.type != kMsgChallenge) {
+        if (log) log->write("unexpected reply to the hello: message %u", reply.type);
+        throw kGeneralFailure;
+    }
 
     answer.packageVersion = reply.word(1);
-    if (reply.word(2) != keyedTransform(challenge)) throw kGeneralFailure;
+    if (reply.word(2) != keyedTransform(challenge)) {
+        if (log) log->write("the server's challenge carries a wrong proof");
+        throw kGeneralFailure;
+    }
     const auto response = encodeResponse(reply.word(3));
     connection.sendAll(response.data(), static_cast<std::uint32_t>(response.size()));
     receiveReply(connection, replyTimeout, reply);
@@ -75,22 +84,28 @@ RendezvousAnswer exchangeWithRendezvous(Connection& connection, const std::strin
 
     switch (reply.type) {
         case kMsgAutoUpdateProblem:
+            if (log) log->write("the server answered: auto-update problem (124)");
             outcome = kOutcomeAutoUpdateProblem;
             throw kQuietFailure;
         case kMsgNoUpdate:
+            if (log) log->write("the server answered: no update (58)");
             outcome = kOutcomeNoUpdate;
             throw kQuietFailure;
         case kMsgUpdateOffer: {
             char url[256];
             reply.shortString(url);
             if (url[0] == 0) {
+                if (log)
+                    log->write("the server offered version %u without a URL (78)", answer.packageVersion);
                 outcome = kOutcomeNoUpdate;
                 throw kQuietFailure;
             }
             answer.url = url;
+            if (log) log->write("offered version %u at %s", answer.packageVersion, url);
             return answer;
         }
         default:
+            if (log) log->write("unexpected reply to the response: message %u", reply.type);
             throw kGeneralFailure;
     }
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "installer/core/Log.h"
 #include "installer/core/ProgressSink.h"
 #include "installer/net/Connection.h"
 #include "installer/update/Outcome.h"
@@ -20,16 +21,17 @@ struct RendezvousAnswer {
     std::uint32_t packageVersion = 0;
 };
 
-// One connection's exchange with a rendezvous server, from opening the
-// connection to the offer: the hello with a fresh challenge, the server's
-// proof, the installer's response. Each whole reply must arrive within
-// replyTimeout milliseconds. Status "Connected..." goes to progress (may be
-// null). The connection is closed after the last reply.
+// One connection's exchange with a rendezvous server, once the connection is
+// open, to the offer: the hello with a fresh challenge, the server's proof,
+// the installer's response. Each whole reply must arrive within replyTimeout
+// milliseconds. Status "Connected..." goes to progress, and what the server
+// answered to log (either may be null). The connection is closed after the
+// last reply.
 //
 // Fails by throwing: -2 after setting outcome for the server's own answers
 // (service unavailable, auto-update problem, no update), -3 for a protocol
 // violation, or whatever the connection threw; outcome is left alone then.
-RendezvousAnswer exchangeWithRendezvous(Connection& connection, const std::string& host,
-                                        std::uint32_t replyTimeout, ProgressSink* progress, Outcome& outcome);
+RendezvousAnswer exchangeWithRendezvous(Connection& connection, std::uint32_t replyTimeout,
+                                        ProgressSink* progress, Log* log, Outcome& outcome);
 
 }  // namespace tarnwick

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "installer/core/Hosts.h"
+#include "installer/core/Log.h"
 #include "installer/core/ProgressSink.h"
 #include "installer/core/ServiceAddresses.h"
 #include "installer/net/Connection.h"
@@ -23,6 +24,9 @@ struct UpdateRun {
     std::string rendezvousHost = hosts::kRendezvous;
     // Shown "Connected..." and the job's progress; not owned, may be null.
     ProgressSink* progress = nullptr;
+    // Told each step, what the servers answered, the download and install
+    // figures and where a failure struck; not owned, may be null.
+    Log* log = nullptr;
     // How long the server may take over each whole reply. A server that
     // accepts and then stays silent would otherwise hold the run, and the
     // user with it, for ever.
@@ -35,6 +39,9 @@ struct UpdateRun {
     bool decodeWhileDownloading = true;
 
     Outcome outcome = kOutcomeNone;
+    // Whether a rendezvous server was ever reached: a run that could not
+    // connect anywhere is told apart from one that failed later.
+    bool reachedServer = false;
     // The installed client program; empty unless the outcome is installed
     // and the package flagged a program.
     std::string launchPath;

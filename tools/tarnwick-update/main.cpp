@@ -1,23 +1,27 @@
 // tarnwick-update: one update run without a window, as the installer's
 // worker performs it, reporting to the console.
 //
-//   tarnwick-update [--host ADDRESS] [--reply-timeout MS] [--idle-timeout MS] [--launch]
+//   tarnwick-update [--host ADDRESS] [--reply-timeout MS] [--idle-timeout MS] [--launch] [--log FILE]
 //                   [--decode-after-download]
 //
 // Prints the status lines and progress, then the outcome and what the
 // Windows program would show. --reply-timeout bounds each rendezvous reply;
 // --idle-timeout bounds each wait for a byte from a proxy or the web server,
 // and the web server's whole response head (both 30000 by default). With
-// --launch an installed client is started. The package is decoded while it
-// downloads; --decode-after-download waits for its last byte instead, as a
-// baseline to measure that against.
+// --launch an installed client is started. --log appends the lines that
+// Tarnwick.exe writes to its log to FILE as well. The package is decoded
+// while it downloads; --decode-after-download waits for its last byte
+// instead, as a baseline to measure that against.
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
+#include "installer/core/Log.h"
+#include "installer/core/UserNotice.h"
 #include "installer/package/LaunchProgram.h"
 #include "installer/update/Outcome.h"
 #include "installer/update/UpdateRun.h"
@@ -52,32 +56,15 @@ private:
     std::uint32_t reported_ = 0;
 };
 
-const char* outcomeName(Outcome outcome) {
-    switch (outcome) {
-        case kOutcomeNone:
-            return "none";
-        case kOutcomeNoConnection:
-            return "no connection";
-        case kOutcomeServiceUnavailable:
-            return "service unavailable";
-        case kOutcomeAutoUpdateProblem:
-            return "auto-update problem";
-        case kOutcomeNoUpdate:
-            return "no update";
-        case kOutcomeFailed:
-            return "failed";
-        case kOutcomeInstalled:
-            return "installed";
-        default:
-            return "unknown";
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     UpdateRun run;
     bool launch = false;
+    std::unique_ptr<Log> log;
+    std::string arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments += std::string(" ") + argv[i];
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--host") == 0 && i + 1 < argc) {
             run.rendezvousHost = argv[++i];
@@ -89,12 +76,19 @@ int main(int argc, char** argv) {
             run.decodeWhileDownloading = false;
         } else if (std::strcmp(argv[i], "--launch") == 0) {
             launch = true;
+        } else if (std::strcmp(argv[i], "--log") == 0 && i + 1 < argc) {
+            log = std::make_unique<Log>(argv[++i]);
         } else {
             std::fprintf(stderr,
                          "usage: tarnwick-update [--host ADDRESS] [--reply-timeout MS] [--idle-timeout MS] "
-                         "[--launch] [--decode-after-download]\n");
+                         "[--launch] [--log FILE] [--decode-after-download]\n");
             return 2;
         }
+    }
+    if (log) {
+        log->write("tarnwick-update started:%s", arguments.c_str());
+        run.log = log.get();
+        logUserNotices(*log, true);
     }
     // Alerts and pages go to the console through the default notice handlers.
     ConsoleProgress progress;
@@ -102,6 +96,7 @@ int main(int argc, char** argv) {
     runUpdate(run);
 
     std::printf("%8.3f outcome: %d (%s)\n", progress.elapsed(), run.outcome, outcomeName(run.outcome));
+    if (log) log->write("outcome %d (%s)", run.outcome, outcomeName(run.outcome));
     const OutcomeEnding ending = endingForOutcome(run.outcome, run.launchPath.c_str());
     switch (ending.action) {
         case OutcomeEnding::Action::kNoResponseDialog:

@@ -19,7 +19,6 @@
 #include "tests/support/ScriptedPeer.h"
 #include "tests/support/win32/RegistrationTesting.h"
 #include "tools/tarnwick-driver/WindowDriver.h"
-#include "tools/tarnwick-pack/PackageBuilder.h"
 
 namespace tarnwick::test {
 namespace {
@@ -33,22 +32,6 @@ constexpr const char kOptionsCaption[] = "Tarnwick - Install";
 constexpr const char kAlreadyInstalledCaption[] = "Tarnwick - Already Installed";
 constexpr const char kNoResponseCaption[] = "No Response From Tarnwick Server";
 constexpr const char kProgressCaption[] = "Downloading latest Tarnwick update...";
-constexpr const char kPackageName[] = "client.bin";
-// The same package, served only to requests that came through the HTTP
-// proxy (127.0.6.2:3128), only to those the SOCKS proxy relayed
-// (127.0.6.3:1080), and only to requests for a range.
-constexpr const char kProxiedPackageName[] = "proxied.bin";
-constexpr const char kSocksedPackageName[] = "socksed.bin";
-constexpr const char kResumedPackageName[] = "resumed.bin";
-constexpr const char kHttpCommandKey[] = "http\\shell\\open\\command";
-
-// A web server that plays what the test asks of it, such as breaking off.
-constexpr const char kScriptedWebServer[] = "127.0.6.4";
-
-std::vector<std::string> offer(const std::string& name = kPackageName,
-                               const std::string& host = "127.0.6.1") {
-    return {"--offer", "http://" + host + "/" + name, "--version", "7"};
-}
 
 // A window that must come; when it does not, the failure says what the
 // screen showed instead and what became of the installer.
@@ -60,32 +43,6 @@ HWND awaitWindow(const char* caption, int timeoutMs) {
     return window;
 }
 
-std::string specialFolder(int folder) {
-    char path[MAX_PATH] = {};
-    SHGetSpecialFolderPathA(nullptr, path, folder, TRUE);
-    return path;
-}
-
-// Where a successful run puts the client.
-std::string installedProgram() {
-    return specialFolder(kAppDataFolder) + "\\Tarnwick\\Tarnwick\\Tarnwick.exe";
-}
-
-std::string valueOf(const char* name) {
-    for (const RegistryValue& value : readValues(kUninstallKey))
-        if (value.name == name) return value.text();
-    return std::string();
-}
-
-// Tarnwick.exe and the programs it starts are processes of their own, which
-// no scratch user of the test's reaches: the suite works on the user of the
-// Wine prefix it runs in, which belongs to the build. On a real desktop that
-// user would be a person's, so there the suite touches nothing.
-bool runsUnderWine() {
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
 // Each test starts with no installation, no download record, no record of
 // started programs or opened addresses, the sample client as the package on
 // offer, and the Quick Launch folder present (Windows makes it; Wine does
@@ -94,34 +51,15 @@ class InstallerTest : public StandInProgramTest {
 public:
     static void SetUpTestSuite() {
         if (!runsUnderWine()) GTEST_SKIP() << "runs only in a Wine prefix of its own";
-        std::vector<std::uint8_t> client = readFile(TARNWICK_CLIENT_PATH);
-        ASSERT_FALSE(client.empty());
-        const std::vector<pack::Entry> entries = {
-            {pack::kEntryFile, pack::kFlagClientProgram, "tarnwick-client.exe", 1700000000, 1700000000,
-             client},
-            {pack::kEntryFile, 0, "readme.txt", 1700000000, 1700000000, {'h', 'i', '\n'}},
-        };
-        pack::LzmaSettings fast;
-        fast.level = 1;
-        package() = pack::buildPackage(7, entries, fast);
-        for (const char* name : {kPackageName, kProxiedPackageName, kSocksedPackageName, kResumedPackageName})
-            serveFile(name, package());
-
+        ASSERT_FALSE(package().empty());
+        servePackage();
         // The browser is a recorder of the addresses it is asked to open.
-        char previous[1024] = {};
-        LONG size = sizeof previous;
-        if (RegQueryValueA(HKEY_CLASSES_ROOT, kHttpCommandKey, previous, &size) == ERROR_SUCCESS)
-            previousHttpCommand() = previous;
-        const std::string recorder = "\"" + fs::absolute(TARNWICK_URL_RECORDER_PATH).string() + "\" \"%1\"";
-        RegSetValueA(HKEY_CLASSES_ROOT, kHttpCommandKey, REG_SZ, recorder.c_str(),
-                     static_cast<DWORD>(recorder.size()));
+        useUrlRecorder();
     }
 
     static void TearDownTestSuite() {
         if (!runsUnderWine()) return;
-        const std::string& command = previousHttpCommand();
-        RegSetValueA(HKEY_CLASSES_ROOT, kHttpCommandKey, REG_SZ, command.c_str(),
-                     static_cast<DWORD>(command.size()));
+        restoreBrowser();
         ASSERT_TRUE(useRendezvous({}));
     }
 
@@ -149,28 +87,6 @@ protected:
 
     static std::string quickLaunchFolder() {
         return specialFolder(kAppDataFolder) + "\\" + kQuickLaunchSubfolder;
-    }
-
-    // Every trace of a registration of target (its shortcuts go by its name).
-    static void removeRegistration(const std::string& target) {
-        RegDeleteTreeA(HKEY_CURRENT_USER, kUninstallKey);
-        RegDeleteTreeA(HKEY_CURRENT_USER, kInstalledSizeCacheKey);
-        for (int folder : {kProgramsFolder, kDesktopFolder, kStartupFolder})
-            DeleteFileA(shortcutIn(folder, nullptr, target).c_str());
-        DeleteFileA(shortcutIn(kAppDataFolder, kQuickLaunchSubfolder, target).c_str());
-    }
-
-    void removeInstallation() {
-        removeRegistration(installedProgram());
-        std::error_code ignored;
-        // A client that a test started may still be ending and hold its file.
-        for (int attempt = 0; attempt < 50; ++attempt) {
-            fs::remove_all(specialFolder(kAppDataFolder) + "\\Tarnwick", ignored);
-            if (!fs::exists(installedProgram())) break;
-            Sleep(100);
-        }
-        fs::remove(preferencesFolder() + "TarnwickArchive", ignored);
-        fs::remove(preferencesFolder() + "Proxies", ignored);
     }
 
     // An uninstall entry as a finished installation leaves it, for the
@@ -203,7 +119,7 @@ protected:
         const std::size_t half = bytes.size() / 2;
         std::string steps =
             "head\n" + okHeadStep(bytes.size()) + "\n" + bytesStep(bytes, 0, half) + "\nsleep 3000";
-        if (completes) steps += "\n" + bytesStep(bytes, half, bytes.size());
+        if (completes) steps += std::string("\n") + bytesStep(bytes, half, bytes.size());
         ScriptedPeer(windowsPath(peersFolder() + "/scripted")).play({steps});
     }
 
@@ -267,13 +183,6 @@ protected:
         click(alert, IDOK);
     }
 
-    // The installer does not wait for the programs it starts, so their
-    // records are waited for; a record that stays empty is read after a while.
-    static std::vector<std::string> awaitLines(const std::string& file, std::size_t count) {
-        for (int waited = 0; waited < 10000 && readLines(file).size() < count; waited += 50)
-            Sleep(50);
-        return readLines(file);
-    }
     std::vector<std::string> startedClients() const { return awaitLines(clientRecord, 2); }
     std::vector<std::string> openedUrls() const { return awaitLines(urlRecord, 1); }
     // For checks that nothing was started: the client would have had time.
@@ -301,11 +210,6 @@ protected:
         expectInstalledAndStarted(installer);
     }
 
-    static std::vector<std::uint8_t>& package() {
-        static std::vector<std::uint8_t> bytes;
-        return bytes;
-    }
-
     static constexpr const char* kWindowsVersionKey = "Software\\Wine\\AppDefaults\\Tarnwick.exe";
 
     std::string clientRecord;
@@ -313,11 +217,6 @@ protected:
 
 private:
     bool quickLaunchExisted_ = false;
-
-    static std::string& previousHttpCommand() {
-        static std::string command = "\"C:\\windows\\system32\\winebrowser.exe\" \"%1\"";
-        return command;
-    }
 };
 
 TEST_F(InstallerTest, FirstInstallationWithEveryOptionRegistersAndStartsTheClient) {
@@ -348,6 +247,15 @@ TEST_F(InstallerTest, FirstInstallationWithEveryOptionRegistersAndStartsTheClien
     EXPECT_EQ(startup.target, client);
     EXPECT_EQ(startup.arguments, kAutostartArgument);
     EXPECT_TRUE(readLines(urlRecord).empty());
+
+    // Asked in person, the run still leaves its story in the log.
+    const std::string log = logText();
+    for (const char* line :
+         {"started (interactive): no options",
+          "install chosen: desktop icon yes, Quick Launch icon yes, start with Windows yes",
+          "connected to 127.0.5.20", "offered version 7 at http://127.0.6.1/client.bin", "installed 2 files",
+          "outcome 6 (installed)", "started C:"})
+        EXPECT_NE(log.find(line), std::string::npos) << line << " in:\n" << log;
 }
 
 TEST_F(InstallerTest, FirstInstallationWithNoOptionMakesOnlyTheStartMenuShortcut) {
@@ -371,6 +279,17 @@ TEST_F(InstallerTest, ConfirmedCancelOfTheOptionsEndsWithoutInstalling) {
     expectEndsWithZero(installer);
     EXPECT_FALSE(keyExists(kUninstallKey));
     EXPECT_FALSE(fs::exists(installedProgram()));
+}
+
+// Without /silent nothing changes: what the program does not know is only
+// logged, and the person is asked as ever.
+TEST_F(InstallerTest, UnknownOptionsWithoutSilentAreLoggedAndIgnored) {
+    InstallerProcess installer("/bogus /desktop-icon");
+    cancelInstallation();
+    expectEndsWithZero(installer);
+    const std::string log = logText();
+    EXPECT_NE(log.find("unknown option /bogus"), std::string::npos) << log;
+    EXPECT_NE(log.find("the installation was cancelled"), std::string::npos) << log;
 }
 
 TEST_F(InstallerTest, LaunchStartsTheInstalledProgramWithoutArguments) {
@@ -423,9 +342,16 @@ TEST_F(InstallerTest, ServiceUnavailableAlertsThenOpensTheStatusPageWithTheUtcOf
     expectAlert("Tarnwick Service Unavailable",
                 "The Tarnwick service is currently unavailable. A web page will open with more information.");
     expectEndsWithZero(installer);
-    EXPECT_EQ(openedUrls(), (std::vector<std::string>{std::string("http://") + hosts::kStatus +
-                                                      "/?tz=" + std::to_string(utcOffsetSeconds())}));
+    const std::string statusPage =
+        std::string("http://") + hosts::kStatus + "/?tz=" + std::to_string(utcOffsetSeconds());
+    EXPECT_EQ(openedUrls(), (std::vector<std::string>{statusPage}));
     EXPECT_FALSE(keyExists(kUninstallKey));
+    const std::string log = logText();
+    EXPECT_NE(
+        log.find("alert \"Tarnwick Service Unavailable\": The Tarnwick service is currently unavailable."),
+        std::string::npos)
+        << log;
+    EXPECT_NE(log.find("opening " + statusPage), std::string::npos) << log;
 }
 
 TEST_F(InstallerTest, AutoUpdateProblemAlertsThenOpensTheDownloadPage) {

@@ -6,7 +6,8 @@
 #   package there; /proxied.bin only to requests that came through the HTTP
 #   proxy, /socksed.bin only to those relayed by the SOCKS proxy, and
 #   /resumed.bin only to requests for a range),
-#   tinyproxy on 127.0.6.2 port 3128, dante on 127.0.6.3 port 1080 asking
+#   tinyproxy on 127.0.6.2 port 3128 (and on 127.0.6.5, asking for
+#   tarnwick-proxy/proxy-secret-7), dante on 127.0.6.3 port 1080 asking
 #   SOCKS 5 clients for tarnwick-socks/socks-pass, the scripted peer on
 #   127.0.6.4 port 80 (a web server that breaks off), and the reference
 #   rendezvous server on the address built into the test build's
@@ -18,7 +19,7 @@
 set -euo pipefail
 peers=$(cd "$(dirname "$0")/../../support/peers" && pwd)/peers.sh
 rendezvous_address=127.0.5.20
-all_peers="nginx http-proxy socks-proxy scripted rendezvous"
+all_peers="nginx http-proxy http-proxy-auth socks-proxy scripted rendezvous"
 action=$1 dir=$2
 shift 2
 
@@ -46,6 +47,7 @@ case $action in
         echo 'location = /resumed.bin { if ($http_range = "") { return 403; } }' >"$dir/nginx/resumed.locations"
         bash "$peers" nginx 127.0.6.1 "$dir/nginx"
         bash "$peers" tinyproxy 127.0.6.2 3128 "$dir/http-proxy"
+        bash "$peers" tinyproxy 127.0.6.5 3128 "$dir/http-proxy-auth" tarnwick-proxy proxy-secret-7
         bash "$peers" account tarnwick-socks socks-pass
         bash "$peers" dante 127.0.6.3 1080 "$dir/socks-proxy" "username"
         bash "$peers" scripted 127.0.6.4 "$dir/scripted" 80

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -14,6 +15,7 @@
 #include "tests/support/HeldFile.h"
 #include "tests/support/RecordedNotices.h"
 #include "tests/support/SamplePackage.h"
+#include "tests/support/ScratchDir.h"
 #include "tests/support/ScriptedPeer.h"
 #include "tests/support/UserDataFolder.h"
 
@@ -80,9 +82,23 @@ protected:
         run.progress = &progress_;
         run.replyTimeoutMilliseconds = 2000;
         run.idleTimeoutMilliseconds = idleTimeout;
+        run.log = &log_;
         runUpdate(run);
         return run;
     }
+
+    // Each line must be somewhere in the log, in this order.
+    static void expectLogSays(const std::string& path, const std::vector<std::string>& lines) {
+        std::ifstream in(path, std::ios::binary);
+        const std::string log{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        std::size_t from = 0;
+        for (const std::string& line : lines) {
+            const std::size_t at = log.find(line, from);
+            EXPECT_NE(at, std::string::npos) << "\"" << line << "\" after offset " << from << " in:\n" << log;
+            if (at != std::string::npos) from = at + line.size();
+        }
+    }
+    void expectLogSays(const std::vector<std::string>& lines) const { expectLogSays(log_.path(), lines); }
 
     static void expectInstalledTree() { test::expectSampleInstalledIn(installFolder()); }
 
@@ -92,6 +108,8 @@ protected:
 
     RecordedProgress progress_;
     test::RecordedNotices notices_;
+    test::ScratchDir scratch_;
+    Log log_{scratch_.file("Tarnwick.log")};
     test::ScriptedPeer web_{(kPeers / "scripted-update").string()};
 };
 
@@ -111,6 +129,33 @@ TEST_F(UpdateRunTest, InstallsTheOfferedPackageEndToEnd) {
     ASSERT_FALSE(progress_.progress.empty());
     EXPECT_EQ(progress_.progress.front(), std::make_pair(0u, total));
     EXPECT_EQ(progress_.progress.back(), std::make_pair(0u, 0u));
+}
+
+TEST_F(UpdateRunTest, TheLogFollowsTheRunStepByStep) {
+    const UpdateRun run = runAgainst(13);
+    ASSERT_EQ(run.outcome, kOutcomeInstalled);
+    EXPECT_TRUE(run.reachedServer);
+    const std::string url = "http://" + peer(1) + "/e2e.bin";
+    expectLogSays({"connecting to " + peer(13) + ":16000", "connected to " + peer(13),
+                   "redirected to " + peer(10), "connecting to " + peer(10) + ":16000",
+                   "connected to " + peer(10), "offered version 7 at " + url, "downloading " + url,
+                   "received " + std::to_string(test::samplePackage().resource.size() - 16) + " bytes in ",
+                   "unpacked " + std::to_string(test::samplePackage().unpackedSize) + " bytes in ",
+                   "installing into " + installFolder().string(), "installed ", " files (", "bytes) in ",
+                   "the client program is " + run.launchPath});
+}
+
+// Whether a server was reached tells a machine that cannot connect anywhere
+// from a run that failed later; the log says where each ended.
+TEST_F(UpdateRunTest, TheLogSaysWhereARunEndedAndWhetherAServerWasReached) {
+    const UpdateRun nobody = runAgainst(99);
+    EXPECT_FALSE(nobody.reachedServer);
+    expectLogSays({"connecting to " + peer(99), "failed while connecting to the rendezvous server: code "});
+    EXPECT_TRUE(runAgainst(15).reachedServer);
+    EXPECT_TRUE(runAgainst(19).reachedServer);
+    expectLogSays({"the server answered: service unavailable (54)", "connected to " + peer(19),
+                   "the server's challenge carries a wrong proof",
+                   "failed while talking to the rendezvous server: code -3"});
 }
 
 TEST_F(UpdateRunTest, ServerAnswersGiveTheirOwnOutcomesQuietly) {
@@ -228,6 +273,8 @@ TEST_F(UpdateRunTest, AClientLeftRunningChangesNothingAndTheRetryNeedsNoDownload
     EXPECT_FALSE(fs::exists(installFolder() / "empty.txt"));
     EXPECT_EQ(test::fileBytes(client), clientBefore);
     EXPECT_EQ(test::fileBytes(recordPath()), resource);
+    // Support learns which file, and the step.
+    expectLogSays({"another program holds " + client.string(), "failed while installing: code -2"});
 
     running.release();
     // A web peer that would answer no request at all.
@@ -237,6 +284,7 @@ TEST_F(UpdateRunTest, AClientLeftRunningChangesNothingAndTheRetryNeedsNoDownload
     EXPECT_FALSE(fs::exists(recordPath()));
     expectInstalledTree();
     EXPECT_EQ(notices_.alerts().size(), 1u);
+    expectLogSays({"using the whole package kept from an earlier run"});
 }
 
 TEST_F(UpdateRunTest, ADownloadThatFindsNoPackageFailsTheRunWithItsAlert) {
@@ -245,6 +293,30 @@ TEST_F(UpdateRunTest, ADownloadThatFindsNoPackageFailsTheRunWithItsAlert) {
     EXPECT_EQ(notices_.alerts()[0].title, "Download Not Completed");
     EXPECT_FALSE(fs::exists(installFolder() / "bin"));
 }
+
+#ifdef TARNWICK_UPDATE_TOOL
+// The tool writes the same lines as a run, its start, alerts and outcome
+// besides, after what an earlier run left there.
+TEST_F(UpdateRunTest, TheUpdateToolLogsItsRunWhenAsked) {
+    const std::string log = scratch_.file("tool.log");
+    writeAll(log, {'e', 'a', 'r', 'l', 'i', 'e', 'r', '\n'});
+    const std::string command = std::string(TARNWICK_UPDATE_TOOL) + " --host " + peer(15) +
+                                " --reply-timeout 2000 --log '" + log + "' >/dev/null 2>&1";
+    EXPECT_NE(std::system(command.c_str()), 0);
+    expectLogSays(
+        log,
+        {"earlier\n", "tarnwick-update started: --host " + peer(15) + " --reply-timeout 2000 --log " + log,
+         "connected to " + peer(15), "the server answered: service unavailable (54)",
+         "outcome 2 (service unavailable)", "alert \"Tarnwick Service Unavailable\"", "opening http://"});
+
+    const std::string installed = scratch_.file("installed.log");
+    EXPECT_EQ(std::system((std::string(TARNWICK_UPDATE_TOOL) + " --host " + peer(10) + " --log '" +
+                           installed + "' >/dev/null 2>&1")
+                              .c_str()),
+              0);
+    expectLogSays(installed, {"offered version ", "received ", "installed ", "outcome 6 (installed)"});
+}
+#endif
 
 }  // namespace
 }  // namespace tarnwick
