@@ -16,5 +16,6 @@ struct HostLibrary {
 [[nodiscard]] bool LoadHostLibrary(HostLibrary& library);
 
 // Command-line argument index (argv as main received it) as the library
-// wants it.
-std::basic_string<PakloomChar> ArgumentText(char** argv, int index);
+// wants it; false when it cannot be read as text, which the library would
+// otherwise receive as another path than the one given.
+[[nodiscard]] bool ArgumentText(char** argv, int index, std::basic_string<PakloomChar>& text);

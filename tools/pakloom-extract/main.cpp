@@ -26,8 +26,13 @@ int main(int argc, char** argv) {
     HostLibrary library;
     if (!LoadHostLibrary(library)) return 1;
     library.setLogCallback(PrintLine);
-    const auto engine = ArgumentText(argv, 1);
-    const auto archive = ArgumentText(argv, 2);
-    const auto destination = ArgumentText(argv, 3);
-    return library.extractArchive(engine.c_str(), archive.c_str(), destination.c_str()) == 1 ? 0 : 1;
+    std::basic_string<PakloomChar> paths[3];
+    static const char* const kNames[] = {"ENGINE", "ARCHIVE", "DESTINATION"};
+    for (int i = 0; i < 3; ++i) {
+        if (!ArgumentText(argv, i + 1, paths[i])) {
+            std::fprintf(stderr, "pakloom-extract: %s is not valid text: %s\n", kNames[i], argv[i + 1]);
+            return 1;
+        }
+    }
+    return library.extractArchive(paths[0].c_str(), paths[1].c_str(), paths[2].c_str()) == 1 ? 0 : 1;
 }

@@ -29,19 +29,22 @@ bool LoadHostLibrary(HostLibrary& library) {
 }
 
 // Arguments arrive in UTF-8; the library takes UTF-16.
-std::basic_string<PakloomChar> ArgumentText(char** argv, int index) {
+bool ArgumentText(char** argv, int index, std::basic_string<PakloomChar>& text) {
     const iconv_t converter = ::iconv_open("UTF-16LE", "UTF-8");
+    if (converter == reinterpret_cast<iconv_t>(-1)) return false;
     std::string input(argv[index]);
-    std::vector<char> output(input.size() * 4 + 4);
+    // Each UTF-8 byte gives at most two bytes of UTF-16.
+    std::vector<char> output(input.size() * 2 + 2);
     char* in = input.data();
     char* out = output.data();
     std::size_t inLeft = input.size();
     std::size_t outLeft = output.size();
-    ::iconv(converter, &in, &inLeft, &out, &outLeft);
+    const std::size_t converted = ::iconv(converter, &in, &inLeft, &out, &outLeft);
     ::iconv_close(converter);
-    std::basic_string<PakloomChar> text;
+    if (converted == static_cast<std::size_t>(-1) || inLeft != 0) return false;
+    text.clear();
     for (const char* p = output.data(); p + 1 < out; p += 2)
         text += static_cast<PakloomChar>(static_cast<unsigned char>(p[0]) | static_cast<unsigned char>(p[1])
                                                                                 << 8);
-    return text;
+    return true;
 }

@@ -38,9 +38,10 @@ bool LoadHostLibrary(HostLibrary& library) {
 // main's arguments are in the ANSI code page, which cannot hold every
 // name; the wide command line holds them whole. Wine passes Unix paths
 // through unchanged.
-std::basic_string<PakloomChar> ArgumentText(char** /*argv*/, int index) {
+bool ArgumentText(char** /*argv*/, int index, std::basic_string<PakloomChar>& text) {
     int count = 0;
     std::unique_ptr<LPWSTR, LocalMemory> arguments(::CommandLineToArgvW(::GetCommandLineW(), &count));
-    if (!arguments || index >= count) return {};
-    return arguments.get()[index];
+    if (!arguments || index >= count) return false;
+    text = arguments.get()[index];
+    return true;
 }
