@@ -11,7 +11,9 @@
 #include "installer/core/ChallengeGenerator.h"
 #include "installer/core/UserNotice.h"
 #include "installer/package/LaunchProgram.h"
+#include "installer/platform/FileSystem.h"
 #include "installer/platform/Socket.h"
+#include "installer/platform/win32/WideText.h"
 #include "installer/ui/AlreadyInstalledDialog.h"
 #include "installer/ui/FrameWndEx.h"
 #include "installer/ui/InstallOptionsDialog.h"
@@ -95,22 +97,24 @@ bool InstallerApp::checkWindowsVersion() {
 bool InstallerApp::handleExistingInstallation() {
     std::string value;
     if (!readUninstallValue("InstallLocation", value)) return false;
-    if (!PathFileExistsA(value.c_str())) return false;
+    if (!platform::pathExists(value.c_str())) return false;
     if (!readUninstallValue("UninstallString", value)) return false;
 
     // The stored command is the program, quoted when it has blanks, and its
-    // argument; what is left without them is the program itself.
-    char program[MAX_PATH] = {};
-    lstrcpynA(program, value.c_str(), MAX_PATH);
-    PathRemoveArgsA(program);
-    PathUnquoteSpacesA(program);
-    if (!PathFileExistsA(program) && !PathIsDirectoryA(program)) return false;
+    // argument; what is left without them is the program itself. The values
+    // are UTF-8, which the shell's helpers take in their wide form.
+    wchar_t command[MAX_PATH] = {};
+    lstrcpynW(command, platform::toUtf16(value).c_str(), MAX_PATH);
+    PathRemoveArgsW(command);
+    PathUnquoteSpacesW(command);
+    const std::string program = platform::toUtf8(command);
+    if (!platform::pathExists(program.c_str())) return false;
 
     ui::AlreadyInstalledDialog dialog;
     // Whether the program could be started is not the installer's concern.
     switch (dialog.DoModal()) {
         case ui::AlreadyInstalledDialog::kLaunch:
-            launchProgram(program);
+            launchProgram(program.c_str());
             break;
         case ui::AlreadyInstalledDialog::kRemove:
             // The whole stored command, arguments included, so that the
