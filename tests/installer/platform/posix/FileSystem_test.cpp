@@ -4,12 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <fstream>
-#include <string>
 
 #include "tests/support/ScratchDir.h"
-#include "tests/support/Utf8Names.h"
 
 namespace tarnwick::platform {
 namespace {
@@ -27,15 +24,6 @@ TEST(MakeStartable, GivesExecuteToEveryoneWhoMayRead) {
         ASSERT_EQ(::stat(program.c_str(), &status), 0);
         EXPECT_EQ(status.st_mode & 07777, static_cast<mode_t>(after)) << std::oct << before;
     }
-}
-
-// Names are bytes here: one that is not UTF-8 is kept as it is, as it
-// always was.
-TEST(EntryName, BytesThatAreNotUtf8StayAsTheyAre) {
-    char name[16] = "a\\";
-    std::strcat(name, test::kWesternAnsiName);
-    ASSERT_TRUE(toNativeEntryName(name, sizeof name));
-    EXPECT_EQ(std::string(name), std::string("a/") + test::kWesternAnsiName);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "installer/platform/win32/WideText.h"
+#include "installer/platform/FileSystem.h"
 
 #include <windows.h>
 
@@ -7,33 +7,10 @@
 #include <cstring>
 #include <string>
 
-#include "installer/platform/FileSystem.h"
 #include "tests/support/Utf8Names.h"
 
 namespace tarnwick::platform {
 namespace {
-
-TEST(WideText, NamesBeyondAsciiSurviveTheRoundTrip) {
-    EXPECT_EQ(toUtf16("emoji 😀.txt"), L"emoji \xD83D\xDE00.txt") << "a surrogate pair";
-    EXPECT_EQ(toUtf16("日本語"), L"\x65E5\x672C\x8A9E");
-    EXPECT_EQ(toUtf8(L"\x00DC"), "Ü");
-    for (const auto& name : test::kNamesBeyondAscii) {
-        EXPECT_EQ(toUtf8(toUtf16(name.file)), name.file);
-        EXPECT_EQ(toUtf8(toUtf16(name.folder)), name.folder);
-    }
-}
-
-TEST(WideText, WhatCannotBeConvertedBecomesTheReplacementCharacter) {
-    EXPECT_EQ(toUtf16("a\xFF"
-                      "b"),
-              L"a\xFFFD"
-              L"b");
-    EXPECT_EQ(toUtf8(L"a\xD800"
-                     L"b"),
-              "a\xEF\xBF\xBD"
-              "b")
-        << "an unpaired surrogate";
-}
 
 // The system locale's ANSI code page, which the process's own no longer
 // says once the manifest makes that UTF-8.
