@@ -14,7 +14,9 @@
 #include "installer/core/UserNotice.h"
 #include "installer/net/ProxySettings.h"
 #include "installer/package/LaunchProgram.h"
+#include "installer/platform/FileSystem.h"
 #include "installer/platform/Socket.h"
+#include "installer/platform/win32/WideText.h"
 #include "installer/ui/AlreadyInstalledDialog.h"
 #include "installer/ui/FrameWndEx.h"
 #include "installer/ui/InstallOptionsDialog.h"
@@ -169,18 +171,18 @@ bool InstallerApp::checkWindowsVersion() {
 bool InstallerApp::findExistingInstallation(std::string& program) {
     std::string value;
     if (!readUninstallValue("InstallLocation", value)) return false;
-    if (!PathFileExistsA(value.c_str())) return false;
+    if (!platform::pathExists(value.c_str())) return false;
     if (!readUninstallValue("UninstallString", value)) return false;
 
     // The stored command is the program, quoted when it has blanks, and its
-    // argument; what is left without them is the program itself.
-    char path[MAX_PATH] = {};
-    lstrcpynA(path, value.c_str(), MAX_PATH);
-    PathRemoveArgsA(path);
-    PathUnquoteSpacesA(path);
-    if (!PathFileExistsA(path) && !PathIsDirectoryA(path)) return false;
-    program = path;
-    return true;
+    // argument; what is left without them is the program itself. The values
+    // are UTF-8, which the shell's helpers take in their wide form.
+    wchar_t command[MAX_PATH] = {};
+    lstrcpynW(command, platform::toUtf16(value).c_str(), MAX_PATH);
+    PathRemoveArgsW(command);
+    PathUnquoteSpacesW(command);
+    program = platform::toUtf8(command);
+    return platform::pathExists(program.c_str());
 }
 
 bool InstallerApp::handleExistingInstallation() {

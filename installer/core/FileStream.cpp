@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "installer/platform/FileSystem.h"
+
 namespace tarnwick {
 
 FileStream::FileStream(const char* path, const char* mode) {
@@ -9,7 +11,7 @@ FileStream::FileStream(const char* path, const char* mode) {
 }
 
 void FileStream::open(const char* path, const char* mode) {
-    std::FILE* handle = std::fopen(path, mode);
+    std::FILE* handle = platform::openFile(path, mode);
     if (!handle) throw kStreamFailure;
     attach(handle);
 }

@@ -54,7 +54,7 @@ void Log::write(const char* format, ...) {
 void Log::append(const std::string& message) {
     const std::lock_guard<std::mutex> lock(mutex_);
     const std::string line = timestamp() + message + "\n";
-    std::FILE* file = std::fopen(path_.c_str(), "ab");
+    std::FILE* file = platform::openFile(path_.c_str(), "ab");
     if (file == nullptr) return;
     // Appending leaves the position at the end only once something is
     // written; ask the end itself.
@@ -66,7 +66,7 @@ void Log::append(const std::string& message) {
         // takes its place. When the move fails (another program holds the
         // file), the line still goes to the full file.
         (void)platform::replaceFile(path_.c_str(), rolledPath().c_str());
-        file = std::fopen(path_.c_str(), "ab");
+        file = platform::openFile(path_.c_str(), "ab");
         if (file == nullptr) return;
     }
     std::fwrite(line.data(), 1, line.size(), file);

@@ -32,7 +32,10 @@ bool PackageEntryReader::next() {
     // Refused before anything of the entry is done: a name that would leave
     // the install folder, or that Windows would read otherwise.
     if (entryNameProblem(name_)) throw kGeneralFailure;
-    platform::toNativeSeparators(name_);
+    // On Windows an older package's name may grow as it becomes UTF-8: it may
+    // take the rest of the buffer, and the path checks below still apply.
+    if (!platform::toNativeEntryName(name_, sizeof path_ - static_cast<std::size_t>(name_ - path_)))
+        throw kGeneralFailure;
 
     content_ = nullptr;
     contentSize_ = 0;

@@ -1,18 +1,30 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace tarnwick::platform {
 
 // The file services the portable layers need, with Windows' meanings on
 // every system (the folders themselves are in Folders.h). Paths are narrow
-// texts in the system's own form. Nothing here throws: each routine reports
-// what it did, and callers that do not care ignore the report.
+// texts: UTF-8 on Windows, whatever the file system's code page, and the
+// bytes as the system keeps them elsewhere. Nothing here throws: each
+// routine reports what it did, and callers that do not care ignore the
+// report.
 
-// Rewrites a package name, whose components are separated by backslashes,
-// into this system's form, in place.
-void toNativeSeparators(char* path);
+// Rewrites a package entry name, whose components are separated by
+// backslashes, into this system's form, in place; capacity is the room at
+// name, terminator included. Names in packages are UTF-8, but older packages
+// carry the bytes of the packing machine's ANSI code page: on Windows a name
+// that is not valid UTF-8 is read in the system's ANSI code page, as it
+// always was, and rewritten as UTF-8. Elsewhere the bytes stay as they are.
+// False, with name unchanged, when the rewritten name does not fit.
+[[nodiscard]] bool toNativeEntryName(char* name, std::size_t capacity);
+
+// Opens a file as std::fopen does, mode included; null on failure.
+std::FILE* openFile(const char* path, const char* mode);
 
 // False for an empty text, otherwise whether the file or folder exists.
 bool pathExists(const char* path);

@@ -4,6 +4,8 @@
 
 namespace tarnwick::platform {
 
+// The paths below are as FileSystem.h's: UTF-8 on Windows.
+
 // The character that separates folders in the paths below.
 extern const char kPathSeparator;
 

@@ -138,11 +138,14 @@ int finishFolderRemoval(const std::string& arguments) {
         WaitForSingleObject(client.get(), 30000);
         client.reset();
     }
+    // The manifest makes the program's narrow texts UTF-8; the library would
+    // read a plain string in another code page.
+    const std::filesystem::path tree(std::u8string(folder.begin(), folder.end()));
     // Files may stay busy for a moment after their owner ended.
     for (int attempt = 0; attempt < 50; ++attempt) {
         std::error_code error;
-        std::filesystem::remove_all(folder, error);
-        if (!std::filesystem::exists(folder, error)) return 0;
+        std::filesystem::remove_all(tree, error);
+        if (!std::filesystem::exists(tree, error)) return 0;
         Sleep(100);
     }
     return 1;

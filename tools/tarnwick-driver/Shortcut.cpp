@@ -8,27 +8,36 @@
 #include <utility>
 
 #include "installer/platform/win32/ComReference.h"
+#include "installer/platform/win32/WideText.h"
 
 namespace tarnwick::driver {
 
+using platform::toUtf16;
+using platform::toUtf8;
+
 bool readShortcut(const std::string& file, ShortcutFacts& facts) {
-    platform::ComReference<IShellLinkA> link;
+    platform::ComReference<IShellLinkW> link;
     platform::ComReference<IPersistFile> persist;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 link.putVoid())) ||
         FAILED(link->QueryInterface(IID_IPersistFile, persist.putVoid())))
         return false;
-    wchar_t wide[MAX_PATH];
-    if (MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH) == 0) return false;
-    if (FAILED(persist->Load(wide, STGM_READ))) return false;
+    if (FAILED(persist->Load(toUtf16(file).c_str(), STGM_READ))) return false;
 
-    char target[MAX_PATH] = {};
-    if (FAILED(link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH))) return false;
-    char text[1024];
-    ShortcutFacts read{target, {}, {}, {}};
-    if (SUCCEEDED(link->GetArguments(text, sizeof text))) read.arguments = text;
-    if (SUCCEEDED(link->GetDescription(text, sizeof text))) read.description = text;
-    if (SUCCEEDED(link->GetWorkingDirectory(text, sizeof text))) read.workingFolder = text;
+    // The link's item list holds the target's names in UTF-16; the plain
+    // path beside it is kept in the ANSI code page by some shells (Wine's),
+    // which loses what that code page lacks.
+    wchar_t target[MAX_PATH] = {};
+    LPITEMIDLIST items = nullptr;
+    const bool fromItems =
+        SUCCEEDED(link->GetIDList(&items)) && items != nullptr && SHGetPathFromIDListW(items, target);
+    CoTaskMemFree(items);
+    if (!fromItems && FAILED(link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH))) return false;
+    wchar_t text[1024];
+    ShortcutFacts read{toUtf8(target), {}, {}, {}};
+    if (SUCCEEDED(link->GetArguments(text, 1024))) read.arguments = toUtf8(text);
+    if (SUCCEEDED(link->GetDescription(text, 1024))) read.description = toUtf8(text);
+    if (SUCCEEDED(link->GetWorkingDirectory(text, 1024))) read.workingFolder = toUtf8(text);
     facts = std::move(read);
     return true;
 }

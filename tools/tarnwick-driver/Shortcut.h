@@ -4,7 +4,8 @@
 
 namespace tarnwick::driver {
 
-// What a shell link file says. COM must be initialised on the thread.
+// What a shell link file says, in UTF-8. COM must be initialised on the
+// thread.
 struct ShortcutFacts {
     std::string target;
     std::string arguments;
@@ -13,7 +14,7 @@ struct ShortcutFacts {
 };
 
 // False, with facts unchanged, when the file is no readable shell link.
-// The file name is in the ANSI code page, as the installer writes it.
+// The file name is UTF-8, as the installer's paths are.
 [[nodiscard]] bool readShortcut(const std::string& file, ShortcutFacts& facts);
 
 }  // namespace tarnwick::driver

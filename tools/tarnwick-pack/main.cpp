@@ -5,7 +5,8 @@
 //                 [--trailer FILE] [--level 0-9] [--dictionary BYTES]
 //   tarnwick-pack list PACKAGE
 //
-// Names are relative to SOURCE and backslash-separated, as in the package.
+// Names are relative to SOURCE and backslash-separated, as in the package,
+// and UTF-8, as this system's file names are.
 
 #include <algorithm>
 #include <cstdio>
@@ -19,6 +20,7 @@
 
 #include "installer/codec/LzmaUnpack.h"
 #include "installer/core/ByteOrder.h"
+#include "installer/platform/Utf8.h"
 #include "tools/tarnwick-pack/FolderScan.h"
 #include "tools/tarnwick-pack/PackageBuilder.h"
 
@@ -100,6 +102,26 @@ int build(int argc, char** argv) {
     return 0;
 }
 
+// A name as the listing shows it: always UTF-8, so that it reads the same in
+// any terminal. A name that is not UTF-8 comes from an older packer, and
+// Windows reads it in its own ANSI code page, which is not known here: its
+// bytes beyond ASCII are shown as \xNN and the name is marked.
+std::string displayName(const std::string& name) {
+    if (platform::isUtf8(name)) return name;
+    std::string shown;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            shown += c;
+        } else {
+            char escape[5];
+            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
+            shown += escape;
+        }
+    }
+    return shown + "  (not UTF-8: read in the ANSI code page)";
+}
+
 // Walks the unpacked entry list; stops at the end entry or at damage.
 void listEntries(const std::vector<std::uint8_t>& unpacked) {
     std::size_t at = 8;
@@ -136,7 +158,7 @@ void listEntries(const std::vector<std::uint8_t>& unpacked) {
         }
         const char* label = kind == 1 ? "file" : kind == 2 ? "folder" : kind == 3 ? "remove" : "other";
         std::printf("%-6s flags %02x  mtime %11d  ctime %11d  size %10u  %s\n", label, flags, times[0],
-                    times[1], size, name.c_str());
+                    times[1], size, displayName(name).c_str());
     }
 }
 

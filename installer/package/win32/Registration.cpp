@@ -7,17 +7,21 @@
 
 #include <array>
 #include <cstring>
+#include <cwchar>
 
 #include "installer/core/ByteOrder.h"
 #include "installer/core/Hosts.h"
 #include "installer/platform/win32/ComReference.h"
 #include "installer/platform/win32/RegistryKey.h"
 #include "installer/platform/win32/SpecialFolders.h"
+#include "installer/platform/win32/WideText.h"
 
 namespace tarnwick {
 
 using platform::ComReference;
 using platform::RegistryKey;
+using platform::toUtf16;
+using platform::toUtf8;
 
 static_assert(kProgramsFolder == CSIDL_PROGRAMS && kStartupFolder == CSIDL_STARTUP &&
               kDesktopFolder == CSIDL_DESKTOPDIRECTORY && kAppDataFolder == CSIDL_APPDATA);
@@ -30,10 +34,10 @@ std::string webSiteUrl() {
 
 // The folder part of a path, without its trailing backslash.
 std::string folderOf(const std::string& path) {
-    std::string folder = path;
-    PathRemoveFileSpecA(folder.data());
-    folder.resize(std::strlen(folder.c_str()));
-    return folder;
+    std::wstring folder = toUtf16(path);
+    PathRemoveFileSpecW(folder.data());
+    folder.resize(std::wcslen(folder.c_str()));
+    return toUtf8(folder);
 }
 
 std::string uninstallCommand(const std::string& launchPath) {
@@ -80,9 +84,9 @@ CacheRecord newCacheRecord(std::uint32_t installedSize) {
     storeLittleEndian32(record.data() + 16, lastUsed.dwLowDateTime);
     storeLittleEndian32(record.data() + 20, lastUsed.dwHighDateTime);
     storeLittleEndian32(record.data() + 24, 3);
-    wchar_t name[262] = {};
-    MultiByteToWideChar(CP_ACP, 0, kProductName, -1, name, 262);
-    for (std::size_t i = 0; i < 262; ++i)
+    // The rest of the 262 units stays zero: the name's terminator and after.
+    const std::wstring name = toUtf16(kProductName);
+    for (std::size_t i = 0; i < name.size() && i < 261; ++i)
         storeLittleEndian16(record.data() + 28 + 2 * i, static_cast<std::uint16_t>(name[i]));
     return record;
 }
@@ -101,20 +105,18 @@ std::string formatInstallDate(int year, int month, int day) {
 
 bool createShortcut(const std::string& shortcutFile, const std::string& target, const char* description,
                     const char* arguments) {
-    ComReference<IShellLinkA> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    ComReference<IShellLinkW> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 link.putVoid())))
         return false;
-    if (FAILED(link->SetPath(target.c_str()))) return false;
-    if (description != nullptr && FAILED(link->SetDescription(description))) return false;
-    if (arguments != nullptr && FAILED(link->SetArguments(arguments))) return false;
+    if (FAILED(link->SetPath(toUtf16(target).c_str()))) return false;
+    if (description != nullptr && FAILED(link->SetDescription(toUtf16(description).c_str()))) return false;
+    if (arguments != nullptr && FAILED(link->SetArguments(toUtf16(arguments).c_str()))) return false;
     ComReference<IPersistFile> file;
     if (FAILED(link->QueryInterface(IID_IPersistFile, file.putVoid()))) return false;
-    wchar_t widePath[MAX_PATH];
-    if (MultiByteToWideChar(CP_ACP, 0, shortcutFile.c_str(), -1, widePath, MAX_PATH) == 0) return false;
     // A save that fails (a missing folder, say) leaves no shortcut, so it is
     // reported as such rather than as a made one.
-    return SUCCEEDED(file->Save(widePath, TRUE));
+    return SUCCEEDED(file->Save(toUtf16(shortcutFile).c_str(), TRUE));
 }
 
 bool shortcutPath(const std::string& target, int folder, const char* subfolder, std::string& path) {
@@ -122,14 +124,15 @@ bool shortcutPath(const std::string& target, int folder, const char* subfolder, 
     if (!platform::specialFolderPath(folder, file)) return false;
     file += "\\";
     if (subfolder != nullptr) file += std::string(subfolder) + "\\";
-    file += PathFindFileNameA(target.c_str());
-    // The shell converts at most MAX_PATH units; a longer name would be cut
-    // and the link saved somewhere else.
-    char result[MAX_PATH];
-    if (file.size() + 4 >= sizeof result) return false;
-    std::memcpy(result, file.c_str(), file.size() + 1);
-    if (!PathRenameExtensionA(result, ".lnk")) return false;
-    path = result;
+    const std::wstring wideTarget = toUtf16(target);
+    const std::wstring name = toUtf16(file) + PathFindFileNameW(wideTarget.c_str());
+    // The shell takes at most MAX_PATH units; a longer name would be cut and
+    // the link saved somewhere else.
+    wchar_t result[MAX_PATH];
+    if (name.size() + 4 >= MAX_PATH) return false;
+    std::wmemcpy(result, name.c_str(), name.size() + 1);
+    if (!PathRenameExtensionW(result, L".lnk")) return false;
+    path = toUtf8(result);
     return true;
 }
 
@@ -190,14 +193,14 @@ void recordInstalledSize(std::uint32_t installedSize) {
 bool readUninstallValue(const char* name, std::string& text) {
     const RegistryKey key = RegistryKey::open(HKEY_CURRENT_USER, kUninstallKey, KEY_READ);
     if (!key) return false;
-    char buffer[kUninstallValueCapacity];
+    wchar_t buffer[kUninstallValueCapacity];
     DWORD type = 0;
     DWORD size = sizeof buffer;
     if (key.read(name, type, buffer, size) != ERROR_SUCCESS || type != REG_SZ) return false;
     // The registry does not promise a terminator; a value that fills the
     // buffer without one would be read past its end.
-    if (size == 0 || std::memchr(buffer, '\0', size) == nullptr) return false;
-    text = buffer;
+    if (std::wmemchr(buffer, L'\0', size / sizeof(wchar_t)) == nullptr) return false;
+    text = toUtf8(buffer);
     return true;
 }
 

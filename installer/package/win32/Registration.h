@@ -9,7 +9,9 @@
 // Registration of the installed client with Windows, for the current user
 // only: shortcuts, the entry in the list of installed programs, and that
 // list's size cache. Windows only. Nothing here is ever shown to the user; a
-// step that fails is skipped and the next one still runs.
+// step that fails is skipped and the next one still runs. Paths and texts are
+// UTF-8; the registry and the shell get them as UTF-16, so that a folder
+// with any characters is registered as it is.
 namespace tarnwick {
 
 inline constexpr const char kProductName[] = "Tarnwick";
@@ -31,7 +33,8 @@ inline constexpr int kStartupFolder = 7;
 inline constexpr int kDesktopFolder = 16;
 inline constexpr int kAppDataFolder = 26;
 
-// Largest value readUninstallValue accepts, terminator included.
+// Largest value readUninstallValue accepts, in UTF-16 units (as the registry
+// stores it), terminator included.
 inline constexpr std::size_t kUninstallValueCapacity = 260;
 
 // The choices of the install-options dialog; all on until the user says
@@ -79,9 +82,9 @@ void writeUninstallEntry(const std::string& launchPath, std::uint32_t installedS
 // list's cache record.
 void recordInstalledSize(std::uint32_t installedSize);
 
-// Reads a string value of the uninstall entry. True only when the entry
-// exists and the value is a terminated REG_SZ of at most
-// kUninstallValueCapacity bytes; text is unchanged otherwise.
+// Reads a string value of the uninstall entry, as UTF-8. True only when the
+// entry exists and the value is a terminated REG_SZ of at most
+// kUninstallValueCapacity units; text is unchanged otherwise.
 [[nodiscard]] bool readUninstallValue(const char* name, std::string& text);
 
 // A date as the entry's "InstallDate" shows it (yyyyMMdd).

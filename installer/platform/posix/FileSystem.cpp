@@ -31,10 +31,16 @@ struct FileTimes {
 
 }  // namespace
 
-void toNativeSeparators(char* path) {
-    for (char* p = path; *p; ++p) {
+bool toNativeEntryName(char* name, std::size_t) {
+    // The file system keeps names as bytes: UTF-8 or not, they are kept.
+    for (char* p = name; *p; ++p) {
         if (*p == '\\') *p = '/';
     }
+    return true;
+}
+
+std::FILE* openFile(const char* path, const char* mode) {
+    return std::fopen(path, mode);
 }
 
 bool pathExists(const char* path) {

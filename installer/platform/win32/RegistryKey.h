@@ -9,7 +9,8 @@ namespace tarnwick::platform {
 
 // Owns one open registry key; an empty holder owns nothing. Windows only:
 // the registry has no counterpart elsewhere, and only Windows-only code
-// uses it.
+// uses it. Key paths, value names and texts are UTF-8; the registry gets
+// them as UTF-16, as it stores them.
 class RegistryKey {
 public:
     RegistryKey() = default;
@@ -29,13 +30,15 @@ public:
     HKEY get() const { return key_; }
 
     // Each writer reports whether the value was stored; nothing else changes
-    // on failure. Strings are stored with their terminator counted.
+    // on failure. Strings are stored in UTF-16 with their terminator counted
+    // in the length, as Windows' own values are.
     [[nodiscard]] bool setString(const char* name, const std::string& text) const;
     [[nodiscard]] bool setDword(const char* name, std::uint32_t value) const;
     [[nodiscard]] bool setBinary(const char* name, const void* bytes, std::uint32_t size) const;
 
-    // Reads a value into data (capacity in size); gives the Windows status,
-    // with type and size filled in as RegQueryValueExA leaves them.
+    // Reads a value into data (capacity in size, in bytes); gives the Windows
+    // status, with type and size filled in as RegQueryValueExW leaves them: a
+    // string arrives in UTF-16.
     [[nodiscard]] LONG read(const char* name, DWORD& type, void* data, DWORD& size) const;
 
 private:

@@ -7,6 +7,8 @@
 #include <mutex>
 #include <utility>
 
+#include "installer/platform/win32/WideText.h"
+
 namespace tarnwick::platform {
 
 namespace {
@@ -21,7 +23,7 @@ std::string placementRootNow() {
 }
 
 bool isFolder(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(toUtf16(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -31,15 +33,15 @@ bool specialFolderPath(int folder, std::string& path) {
     if (const std::string root = placementRootNow(); !root.empty()) {
         const std::string placed = root + "\\" + std::to_string(folder);
         // As the shell does when asked to create: the root, then the folder.
-        (void)CreateDirectoryA(root.c_str(), nullptr);
-        (void)CreateDirectoryA(placed.c_str(), nullptr);
+        (void)CreateDirectoryW(toUtf16(root).c_str(), nullptr);
+        (void)CreateDirectoryW(toUtf16(placed).c_str(), nullptr);
         if (!isFolder(placed)) return false;
         path = placed;
         return true;
     }
-    char found[MAX_PATH + 1] = {};
-    if (!SHGetSpecialFolderPathA(nullptr, found, folder, TRUE) || found[0] == '\0') return false;
-    path = found;
+    wchar_t found[MAX_PATH + 1] = {};
+    if (!SHGetSpecialFolderPathW(nullptr, found, folder, TRUE) || found[0] == L'\0') return false;
+    path = toUtf8(found);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "tests/support/ScratchDir.h"
 #include "tests/support/ThrownCode.h"
 #include "tests/support/UserDataFolder.h"
+#include "tests/support/Utf8Names.h"
 #include "tools/tarnwick-pack/PackageBuilder.h"
 
 namespace tarnwick {
@@ -174,6 +176,68 @@ TEST_F(Install, RefusesUnsafeNamesBeforeChangingAnything) {
         EXPECT_STREQ(job_.launchPath(), "") << entry.name;
     }
     EXPECT_FALSE(fs::exists(scratch_.path() / "x.txt"));
+}
+
+// Names in packages are UTF-8 and arrive exactly as written, with their
+// contents and times, in an install folder whose own name goes beyond ASCII
+// too; the client moves into place beside itself there.
+TEST_F(Install, NamesBeyondAsciiInstallAsWritten) {
+    const fs::path installed = scratch_.path() / test::utf8Path("Anwendung ü 😀");
+    fs::create_directory(installed);
+    job_.setInstallFolder((test::utf8Text(installed) + platform::kPathSeparator).c_str());
+
+    std::vector<Entry> entries;
+    std::set<fs::path> expected;
+    for (const auto& name : test::kNamesBeyondAscii) {
+        std::string packageName = name.file;
+        if (*name.folder) {
+            entries.push_back(folder(name.folder));
+            expected.insert(test::utf8Path(name.folder));
+            packageName = std::string(name.folder) + "\\" + name.file;
+        }
+        entries.push_back(file(packageName, std::string("content of ") + name.file));
+        expected.insert(test::utf8Path(name.folder) / test::utf8Path(name.file));
+    }
+    entries.push_back(folder("Программа"));
+    entries.push_back(file("Программа\\клиент.exe", "program", pack::kFlagClientProgram));
+    expected.insert(test::utf8Path("Программа"));
+    expected.insert(test::utf8Path("Программа") / "Tarnwick.exe");
+    ASSERT_EQ(install(entries), std::nullopt);
+
+    std::set<fs::path> found;
+    for (const auto& entry : fs::recursive_directory_iterator(installed))
+        found.insert(fs::relative(entry.path(), installed));
+    EXPECT_EQ(found, expected);
+    for (const auto& name : test::kNamesBeyondAscii) {
+        const fs::path path = installed / test::utf8Path(name.folder) / test::utf8Path(name.file);
+        EXPECT_EQ(contentOf(path), std::string("content of ") + name.file) << name.file;
+        EXPECT_EQ(modificationSeconds(path), kModified) << name.file;
+        if (*name.folder) {
+            EXPECT_EQ(modificationSeconds(path.parent_path()), kModified) << name.folder;
+        }
+    }
+    EXPECT_EQ(test::utf8Path(job_.launchPath()), installed / test::utf8Path("Программа") / "Tarnwick.exe");
+}
+
+// A name that is not UTF-8 comes from an older packer and installs as it
+// always did: as its bytes where names are bytes, and on Windows as the
+// system's ANSI code page reads it.
+TEST_F(Install, NameThatIsNotUtf8InstallsAsItAlwaysDid) {
+    ASSERT_EQ(install({file(test::kWesternAnsiName, "older package")}), std::nullopt);
+#ifdef _WIN32
+    UINT codePage = 0;
+    GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                   reinterpret_cast<LPWSTR>(&codePage), sizeof codePage / sizeof(wchar_t));
+    if (codePage != 1252) GTEST_SKIP() << "the system's code page is " << codePage;
+    const fs::path expected = test::utf8Path("café.txt");
+#else
+    const fs::path expected = test::kWesternAnsiName;
+#endif
+    std::vector<fs::path> found;
+    for (const auto& entry : fs::directory_iterator(root_))
+        found.push_back(entry.path().filename());
+    EXPECT_EQ(found, std::vector{expected});
+    EXPECT_EQ(contentOf(root_ / expected), "older package");
 }
 
 TEST_F(Install, ExistingFileIsReplacedWholeAndGetsItsTimes) {

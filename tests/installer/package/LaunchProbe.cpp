@@ -7,7 +7,9 @@ int main(int argc, char** argv) {
     // never reads it half-written.
     std::FILE* out = std::fopen("launch-probe.tmp", "w");
     if (!out) return 1;
-    std::fprintf(out, "%s\n", std::filesystem::current_path().string().c_str());
+    // In UTF-8, whatever the folder's characters.
+    const std::u8string here = std::filesystem::current_path().u8string();
+    std::fprintf(out, "%.*s\n", static_cast<int>(here.size()), reinterpret_cast<const char*>(here.data()));
     for (int i = 1; i < argc; ++i)
         std::fprintf(out, "%s\n", argv[i]);
     if (std::fclose(out) != 0) return 1;

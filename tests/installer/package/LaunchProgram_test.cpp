@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/support/ScratchDir.h"
+#include "tests/support/Utf8Names.h"
 
 namespace tarnwick {
 namespace {
@@ -96,6 +97,25 @@ TEST(LaunchProgram, UnquotedPathWithBlanksStartsTheWholeProgramOrNothing) {
 
     fs::remove(probe);
     EXPECT_FALSE(launchProgram(command.c_str()));
+}
+
+// A program in a folder beyond ASCII starts there, bare and quoted with its
+// arguments, and gets that folder as its working folder.
+TEST(LaunchProgram, ProgramInAFolderBeyondAsciiStartsThere) {
+    test::ScratchDir scratch;
+    const fs::path folder = scratch.path() / test::utf8Path("Spiele ü 日本 😀");
+    const std::string probe = test::utf8Text(placeProbe(folder));
+    ASSERT_TRUE(launchProgram(probe.c_str()));
+    auto report = probeReport(folder);
+    ASSERT_EQ(report.size(), 1u);
+    EXPECT_TRUE(fs::equivalent(test::utf8Path(report[0]), folder)) << report[0];
+
+    fs::remove(folder / "launch-probe.txt");
+    ASSERT_TRUE(launchProgram(("\"" + probe + "\" /uninstall").c_str()));
+    report = probeReport(folder);
+    ASSERT_EQ(report.size(), 2u);
+    EXPECT_TRUE(fs::equivalent(test::utf8Path(report[0]), folder)) << report[0];
+    EXPECT_EQ(report[1], "/uninstall");
 }
 
 TEST(LaunchProgram, MissingProgramReportsFailure) {

@@ -8,12 +8,15 @@
 
 #include "installer/package/win32/Registration.h"
 #include "installer/platform/win32/SpecialFolders.h"
+#include "installer/platform/win32/WideText.h"
+#include "tests/support/Utf8Names.h"
 
 namespace tarnwick::test {
 
 std::string RegistryValue::text() const {
-    return std::string(reinterpret_cast<const char*>(data.data()),
-                       strnlen(reinterpret_cast<const char*>(data.data()), data.size()));
+    std::wstring units(data.size() / sizeof(wchar_t), L'\0');
+    std::memcpy(units.data(), data.data(), units.size() * sizeof(wchar_t));
+    return platform::toUtf8(units.substr(0, units.find(L'\0')));
 }
 
 std::uint32_t RegistryValue::number() const {
@@ -25,17 +28,19 @@ std::uint32_t RegistryValue::number() const {
 std::vector<RegistryValue> readValues(const char* key) {
     std::vector<RegistryValue> values;
     HKEY handle = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return values;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, platform::toUtf16(key).c_str(), 0, KEY_READ, &handle) !=
+        ERROR_SUCCESS)
+        return values;
     for (DWORD index = 0;; ++index) {
-        char name[256];
-        DWORD nameLength = sizeof name;
+        wchar_t name[256];
+        DWORD nameLength = 256;
         RegistryValue value;
         value.data.resize(4096);
         DWORD size = static_cast<DWORD>(value.data.size());
-        if (RegEnumValueA(handle, index, name, &nameLength, nullptr, &value.type, value.data.data(), &size) !=
+        if (RegEnumValueW(handle, index, name, &nameLength, nullptr, &value.type, value.data.data(), &size) !=
             ERROR_SUCCESS)
             break;
-        value.name.assign(name, nameLength);
+        value.name = platform::toUtf8(std::wstring_view(name, nameLength));
         value.data.resize(size);
         values.push_back(std::move(value));
     }
@@ -77,7 +82,7 @@ void StandInProgramTest::TearDown() {
 void StandInProgramTest::setQuickLaunchFolder(bool present) {
     std::string appData;
     ASSERT_TRUE(platform::specialFolderPath(kAppDataFolder, appData));
-    const std::string folder = appData + "\\" + kQuickLaunchSubfolder;
+    const std::filesystem::path folder = utf8Path(appData + "\\" + kQuickLaunchSubfolder);
     std::error_code ignored;
     if (present)
         std::filesystem::create_directories(folder, ignored);

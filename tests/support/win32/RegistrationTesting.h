@@ -14,11 +14,13 @@
 
 namespace tarnwick::test {
 
+// A value as the registry stores it: strings in UTF-16.
 struct RegistryValue {
     std::string name;
     DWORD type = 0;
     std::vector<std::uint8_t> data;
 
+    // A string value's text up to its terminator, in UTF-8.
     std::string text() const;
     std::uint32_t number() const;
 };

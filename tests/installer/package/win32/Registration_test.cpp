@@ -8,9 +8,12 @@
 #include <array>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "installer/core/Hosts.h"
 #include "installer/platform/win32/SpecialFolders.h"
+#include "installer/platform/win32/WideText.h"
+#include "tests/support/Utf8Names.h"
 #include "tests/support/win32/RegistrationTesting.h"
 
 namespace tarnwick::test {
@@ -42,7 +45,8 @@ void writeCacheRecord(DWORD type, const std::vector<std::uint8_t>& bytes) {
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kInstalledSizeCacheKey, 0, nullptr, 0, KEY_WRITE, nullptr,
                               &key, nullptr),
               ERROR_SUCCESS);
-    RegSetValueExA(key, "SlowInfoCache", 0, type, bytes.data(), static_cast<DWORD>(bytes.size()));
+    // The wide call stores the bytes as given, whatever the type.
+    RegSetValueExW(key, L"SlowInfoCache", 0, type, bytes.data(), static_cast<DWORD>(bytes.size()));
     RegCloseKey(key);
 }
 
@@ -88,7 +92,8 @@ TEST_F(UninstallEntry, WritesEveryValueWithItsTypeAndTerminatedLength) {
         const RegistryValue* value = find(values, name);
         ASSERT_NE(value, nullptr) << name;
         EXPECT_EQ(value->type, static_cast<DWORD>(REG_SZ)) << name;
-        EXPECT_EQ(value->data.size(), text.size() + 1) << name << ": the terminator counts";
+        EXPECT_EQ(value->data.size(), (platform::toUtf16(text).size() + 1) * sizeof(wchar_t))
+            << name << ": UTF-16, the terminator counted";
         EXPECT_EQ(value->text(), text) << name;
     }
     const std::pair<const char*, std::uint32_t> numbers[] = {
@@ -166,10 +171,10 @@ TEST_F(SizeCache, ExistingRecordKeepsEverythingButTheSize) {
 TEST_F(SizeCache, RecordOfAnotherLengthOrTypeIsLeftAloneAndNothingMarkedChanged) {
     const std::vector<std::uint8_t> shorter(100, 0x5A);
     const std::vector<std::uint8_t> longer(600, 0x5A);
-    // A string of the record's length, terminated: the ANSI reading of an
-    // unterminated string may append a terminator wherever the buffer has room.
-    std::vector<std::uint8_t> exact(552, 0x5A);
-    exact.back() = 0;
+    // A text of the record's length: 275 UTF-16 units and the terminator.
+    std::vector<std::uint8_t> exact(552, 0);
+    for (std::size_t i = 0; i + 2 < exact.size(); i += 2)
+        exact[i] = 0x5A;
     for (const auto& [type, bytes] :
          {std::pair{REG_BINARY, shorter}, {REG_BINARY, longer}, {REG_SZ, exact}}) {
         RegDeleteTreeA(HKEY_CURRENT_USER, kInstalledSizeCacheKey);
@@ -300,6 +305,49 @@ TEST_F(FinishInstallation, MissingQuickLaunchFolderSkipsOnlyThatShortcut) {
     EXPECT_TRUE(std::filesystem::exists(desktop()));
     EXPECT_TRUE(std::filesystem::exists(startup()));
     EXPECT_EQ(launched.size(), 1u);
+}
+
+// A user whose profile and install folder hold characters of any script:
+// the shortcuts land in their folders and point at the program, and the
+// entry names it, all exactly as written.
+TEST_F(FinishInstallation, FoldersBeyondAsciiReadBackExactly) {
+    namespace fs = std::filesystem;
+    const fs::path profile = scratch.path() / test::utf8Path("Jürgen 日本 😀");
+    const std::string scratchFolders = platform::placeSpecialFoldersBelow(test::utf8Text(profile));
+    const fs::path folder = scratch.path() / test::utf8Path("Ünïcode näme Ελληνικά 😀");
+    fs::create_directory(folder);
+    std::ofstream(folder / "Tarnwick.exe") << "stand-in";
+    const std::string client = test::utf8Text(folder / "Tarnwick.exe");
+    setQuickLaunchFolder(true);
+
+    finishInstallation(client, 4096, InstallOptions{}, launch);
+
+    for (const auto& [link, arguments] : {std::pair{shortcutIn(kProgramsFolder, nullptr, client), ""},
+                                          {shortcutIn(kAppDataFolder, kQuickLaunchSubfolder, client), ""},
+                                          {shortcutIn(kDesktopFolder, nullptr, client), ""},
+                                          {shortcutIn(kStartupFolder, nullptr, client), "/autostart"}}) {
+        EXPECT_EQ(link.rfind(test::utf8Text(profile), 0), 0u) << link;
+        EXPECT_TRUE(fs::exists(test::utf8Path(link))) << link;
+        const ShortcutFacts facts = readShortcut(link);
+        EXPECT_EQ(facts.target, client) << link;
+        EXPECT_EQ(facts.arguments, arguments) << link;
+    }
+    const std::pair<const char*, std::string> texts[] = {
+        {"DisplayIcon", client},
+        {"InstallLocation", test::utf8Text(folder)},
+        {"UninstallString", "\"" + client + "\" /uninstall"},
+    };
+    const auto values = readValues(kUninstallKey);
+    for (const auto& [name, text] : texts) {
+        std::string read;
+        ASSERT_TRUE(readUninstallValue(name, read)) << name;
+        EXPECT_EQ(read, text) << name;
+        const RegistryValue* value = find(values, name);
+        ASSERT_NE(value, nullptr) << name;
+        EXPECT_EQ(value->data.size(), (platform::toUtf16(text).size() + 1) * sizeof(wchar_t)) << name;
+    }
+    EXPECT_THAT(launched, ElementsAre(client));
+    platform::placeSpecialFoldersBelow(scratchFolders);
 }
 
 }  // namespace

@@ -10,22 +10,26 @@
 
 #include "installer/package/win32/Registration.h"
 #include "installer/platform/win32/UniqueHandle.h"
+#include "installer/platform/win32/WideText.h"
+#include "tests/support/Utf8Names.h"
 #include "tests/support/win32/RegistrationTesting.h"
 
 namespace tarnwick::test {
 namespace {
 
 // Runs a command line with one environment variable set (or replaced) and
-// gives its exit code, or -1 when it did not start or end in time.
-int run(std::string commandLine, const char* variable, const std::string& value) {
+// gives its exit code, or -1 when it did not start or end in time. The
+// command line is UTF-8.
+int run(const std::string& commandLine, const char* variable, const std::string& value) {
     char previous[MAX_PATH] = {};
     const bool hadPrevious = GetEnvironmentVariableA(variable, previous, MAX_PATH) != 0;
     SetEnvironmentVariableA(variable, value.c_str());
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    const bool started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                        nullptr, &startup, &process);
+    std::wstring line = platform::toUtf16(commandLine);
+    const bool started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                        &startup, &process);
     SetEnvironmentVariableA(variable, hadPrevious ? previous : nullptr);
     if (!started) return -1;
     const platform::UniqueHandle thread(process.hThread);
@@ -131,6 +135,28 @@ TEST_F(SampleClient, AutostartStartsMinimisedAndAPlainStartShowsTheWindow) {
     std::ostringstream started;
     started << std::ifstream(record).rdbuf();
     EXPECT_EQ(started.str(), "args:\nshow:normal\nargs:/autostart\nshow:minimised\n");
+}
+
+// Installed in a folder beyond ASCII, the client (whose narrow calls its
+// manifest makes UTF-8) still knows the entry's folder for its own and
+// removes everything registered, the folder included.
+TEST_F(SampleClient, UninstallFromAFolderBeyondAsciiRemovesEverythingRegistered) {
+    namespace fs = std::filesystem;
+    const fs::path folder = scratch.path() / utf8Path("Jürgen 日本 😀");
+    fs::create_directory(folder);
+    const std::string client = utf8Text(folder / "Tarnwick.exe");
+    ASSERT_TRUE(fs::copy_file(fs::absolute(TARNWICK_CLIENT_PATH), utf8Path(client)));
+    finishInstallation(client, 1, InstallOptions{}, nullptr);
+    std::string command;
+    ASSERT_TRUE(readUninstallValue("UninstallString", command));
+
+    EXPECT_EQ(run(command, "TARNWICK_CLIENT_ANSWER", "yes"), 0);
+    EXPECT_FALSE(keyExists(kUninstallKey));
+    for (const auto& shortcut : shortcuts)
+        EXPECT_FALSE(fs::exists(utf8Path(shortcut))) << shortcut;
+    for (int wait = 0; wait < 150 && fs::exists(folder); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(fs::exists(folder));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "installer/platform/win32/RegistryKey.h"
 #include "installer/platform/win32/SpecialFolders.h"
+#include "installer/platform/win32/WideText.h"
 
 namespace tarnwick::test {
 namespace {
@@ -23,11 +24,11 @@ constexpr char kProbe[] = "Software\\Tarnwick Probe";
 std::optional<std::string> probeValue() {
     const RegistryKey key = RegistryKey::open(HKEY_CURRENT_USER, kProbe, KEY_READ);
     if (!key) return std::nullopt;
-    char text[32] = {};
+    wchar_t text[32] = {};
     DWORD type = 0;
-    DWORD size = sizeof text - 1;
+    DWORD size = sizeof text - sizeof(wchar_t);
     if (key.read("value", type, text, size) != ERROR_SUCCESS) return std::nullopt;
-    return std::string(text);
+    return platform::toUtf8(text);
 }
 
 // The registry tests, the sample client and the application-data tests rely
