@@ -5,40 +5,12 @@
 #include <fstream>
 #include <utility>
 
-#include "tests/extract/PakloomTesting.h"
-#include "tests/support/ScratchDir.h"
+#include "tests/extract/SevenZip/FakeEngineTest.h"
 
 namespace pakloom::test {
 namespace {
 
 using ::testing::ElementsAre;
-
-// Drives the library against an engine that records what happens to it.
-class FakeEngineTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        LoadedPakloom().setLogCallback(RecordLine);
-        TakeRecordedLines();
-        std::ofstream(scratch_.path() / "archive.7z") << "anything";
-        SetEnvironment("PAKLOOM_FAKE_ENGINE_EVENTS", scratch_.file("events.txt"));
-    }
-
-    int Run(const std::string& mode) {
-        SetEnvironment("PAKLOOM_FAKE_ENGINE_MODE", mode);
-        return Extract(NativePath(PAKLOOM_FAKE_ENGINE), (scratch_.path() / "archive.7z").u16string(),
-                       (scratch_.path() / "out").u16string());
-    }
-
-    std::vector<std::string> Events() const {
-        std::vector<std::string> events;
-        std::ifstream file(scratch_.path() / "events.txt");
-        for (std::string line; std::getline(file, line);)
-            events.push_back(line);
-        return events;
-    }
-
-    tarnwick::test::ScratchDir scratch_;
-};
 
 TEST_F(FakeEngineTest, EverythingIsReleasedBeforeTheModuleIsFreed) {
     EXPECT_EQ(Run("succeeds"), 1);

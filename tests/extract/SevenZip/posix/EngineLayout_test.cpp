@@ -4,8 +4,7 @@
 #include <fstream>
 #include <string>
 
-#include "tests/extract/PakloomTesting.h"
-#include "tests/support/ScratchDir.h"
+#include "tests/extract/SevenZip/FakeEngineTest.h"
 
 namespace pakloom::test {
 namespace {
@@ -13,29 +12,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class EngineLayoutTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        LoadedPakloom().setLogCallback(RecordLine);
-        TakeRecordedLines();
-        std::ofstream(scratch_.path() / "archive.7z") << "anything";
-        SetEnvironment("PAKLOOM_FAKE_ENGINE_EVENTS", scratch_.file("events.txt"));
-    }
-    int Run(const char* engine, const std::string& mode) {
-        SetEnvironment("PAKLOOM_FAKE_ENGINE_MODE", mode);
-        return Extract(NativePath(engine), (scratch_.path() / "archive.7z").u16string(),
-                       (scratch_.path() / "out").u16string());
-    }
-    std::vector<std::string> Events() const {
-        std::vector<std::string> events;
-        std::ifstream file(scratch_.path() / "events.txt");
-        for (std::string line; std::getline(file, line);)
-            events.push_back(line);
-        return events;
-    }
-
-    tarnwick::test::ScratchDir scratch_;
-};
+using EngineLayoutTest = FakeEngineTest;
 
 // What GetModuleProp says decides; an engine of the other layout is refused
 // before any object of it exists.
@@ -53,11 +30,11 @@ TEST_F(EngineLayoutTest, TheModulesOwnWordDecides) {
         SCOPED_TRACE(c.mode);
         std::filesystem::remove(scratch_.path() / "events.txt");
         if (!c.refusal) {
-            EXPECT_EQ(Run(PAKLOOM_FAKE_ENGINE, c.mode), 1);
+            EXPECT_EQ(Run(c.mode), 1);
             EXPECT_THAT(TakeRecordedLines(), IsEmpty());
             continue;
         }
-        EXPECT_EQ(Run(PAKLOOM_FAKE_ENGINE, c.mode), 0);
+        EXPECT_EQ(Run(c.mode), 0);
         EXPECT_THAT(TakeRecordedLines(),
                     ElementsAre(std::string("ExtractArchive: Unsupported 7zip DLL: ") + c.refusal + "."));
         EXPECT_THAT(Events(), ElementsAre("unloaded"));
@@ -66,7 +43,7 @@ TEST_F(EngineLayoutTest, TheModulesOwnWordDecides) {
 
 // p7zip 16.02's layout: no GetModuleProp. Only the module is touched.
 TEST_F(EngineLayoutTest, AnEngineWithoutGetModulePropIsRefusedUntouched) {
-    EXPECT_EQ(Run(PAKLOOM_OLD_LAYOUT_ENGINE, ""), 0);
+    EXPECT_EQ(Run("", PAKLOOM_OLD_LAYOUT_ENGINE), 0);
     EXPECT_THAT(TakeRecordedLines(),
                 ElementsAre("ExtractArchive: Unsupported 7zip DLL: no GetModuleProp, as in engines whose "
                             "interfaces have a virtual destructor."));
