@@ -19,28 +19,29 @@ constexpr const char* kPlace = "SevenZip::ArchiveExtractCallback::GetStream";
 ArchiveExtractCallback::ArchiveExtractCallback(IInArchive* archive, const std::u16string& destinationFolder)
     : archive_(archive), destinationFolder_(destinationFolder) {}
 
-Result ArchiveExtractCallback::SetTotal(std::uint64_t) {
+Result PAKLOOM_ENGINE_CALL ArchiveExtractCallback::SetTotal(std::uint64_t) {
     return kOk;
 }
 
-Result ArchiveExtractCallback::SetCompleted(const std::uint64_t*) {
+Result PAKLOOM_ENGINE_CALL ArchiveExtractCallback::SetCompleted(const std::uint64_t*) {
     return kOk;
 }
 
-Result ArchiveExtractCallback::PrepareOperation(std::int32_t) {
+Result PAKLOOM_ENGINE_CALL ArchiveExtractCallback::PrepareOperation(std::int32_t) {
     return kOk;
 }
 
-Result ArchiveExtractCallback::SetOperationResult(std::int32_t) {
+Result PAKLOOM_ENGINE_CALL ArchiveExtractCallback::SetOperationResult(std::int32_t) {
     return kOk;
 }
 
-Result ArchiveExtractCallback::CryptoGetTextPassword(void**) {
+Result PAKLOOM_ENGINE_CALL ArchiveExtractCallback::CryptoGetTextPassword(void**) {
     return kAbort;
 }
 
 // The engine may call this on a thread of its own; nothing may escape.
-Result ArchiveExtractCallback::GetStream(std::uint32_t index, ISequentialOutStream** stream, std::int32_t) {
+Result PAKLOOM_ENGINE_CALL ArchiveExtractCallback::GetStream(std::uint32_t index,
+                                                             ISequentialOutStream** stream, std::int32_t) {
     try {
         return PlaceItem(index, stream);
     } catch (const std::exception& error) {

@@ -17,15 +17,16 @@ public:
     // Holds a reference of its own on archive (when not null).
     ArchiveExtractCallback(IInArchive* archive, const std::u16string& destinationFolder);
 
-    Result SetTotal(std::uint64_t total) override;
-    Result SetCompleted(const std::uint64_t* completed) override;
+    Result PAKLOOM_ENGINE_CALL SetTotal(std::uint64_t total) override;
+    Result PAKLOOM_ENGINE_CALL SetCompleted(const std::uint64_t* completed) override;
     // A folder item is created here and gets no stream; a file item gets a
     // new FileOutStream whose only reference goes to the engine. Items whose
     // path would leave the destination folder are refused.
-    Result GetStream(std::uint32_t index, ISequentialOutStream** stream, std::int32_t extractMode) override;
-    Result PrepareOperation(std::int32_t extractMode) override;
-    Result SetOperationResult(std::int32_t operationResult) override;
-    Result CryptoGetTextPassword(void** password) override;
+    Result PAKLOOM_ENGINE_CALL GetStream(std::uint32_t index, ISequentialOutStream** stream,
+                                         std::int32_t extractMode) override;
+    Result PAKLOOM_ENGINE_CALL PrepareOperation(std::int32_t extractMode) override;
+    Result PAKLOOM_ENGINE_CALL SetOperationResult(std::int32_t operationResult) override;
+    Result PAKLOOM_ENGINE_CALL CryptoGetTextPassword(void** password) override;
 
 private:
     friend EngineObject;

@@ -2,15 +2,15 @@
 
 namespace SevenZip {
 
-Result ArchiveOpenCallback::SetTotal(const std::uint64_t*, const std::uint64_t*) {
+Result PAKLOOM_ENGINE_CALL ArchiveOpenCallback::SetTotal(const std::uint64_t*, const std::uint64_t*) {
     return kOk;
 }
 
-Result ArchiveOpenCallback::SetCompleted(const std::uint64_t*, const std::uint64_t*) {
+Result PAKLOOM_ENGINE_CALL ArchiveOpenCallback::SetCompleted(const std::uint64_t*, const std::uint64_t*) {
     return kOk;
 }
 
-Result ArchiveOpenCallback::CryptoGetTextPassword(void**) {
+Result PAKLOOM_ENGINE_CALL ArchiveOpenCallback::CryptoGetTextPassword(void**) {
     return kAbort;
 }
 

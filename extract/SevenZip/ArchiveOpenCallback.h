@@ -10,9 +10,9 @@ namespace SevenZip {
 class ArchiveOpenCallback final
     : public EngineObject<ArchiveOpenCallback, IArchiveOpenCallback, ICryptoGetTextPassword> {
 public:
-    Result SetTotal(const std::uint64_t* files, const std::uint64_t* bytes) override;
-    Result SetCompleted(const std::uint64_t* files, const std::uint64_t* bytes) override;
-    Result CryptoGetTextPassword(void** password) override;
+    Result PAKLOOM_ENGINE_CALL SetTotal(const std::uint64_t* files, const std::uint64_t* bytes) override;
+    Result PAKLOOM_ENGINE_CALL SetCompleted(const std::uint64_t* files, const std::uint64_t* bytes) override;
+    Result PAKLOOM_ENGINE_CALL CryptoGetTextPassword(void** password) override;
 
 private:
     friend EngineObject;

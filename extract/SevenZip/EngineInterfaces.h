@@ -6,6 +6,15 @@
 // The engine's published COM-style interfaces, declared slot for slot. Like
 // COM's IUnknown they have no virtual destructor: the slots after Release
 // must be the interface's own operations, or the engine calls the wrong one.
+// The engine's methods and entry points follow COM's calling convention:
+// __stdcall on 32-bit Windows, where it differs from the compiler's default
+// for member functions, and the default everywhere else.
+#if defined(_WIN32) && !defined(_WIN64)
+#define PAKLOOM_ENGINE_CALL __stdcall
+#else
+#define PAKLOOM_ENGINE_CALL
+#endif
+
 namespace SevenZip {
 
 using Result = std::int32_t;
@@ -56,9 +65,9 @@ constexpr std::uint32_t kPropertyIsDirectory = 6;
 
 class IUnknown {
 public:
-    virtual Result QueryInterface(const Guid& iid, void** object) = 0;
-    virtual std::uint32_t AddRef() = 0;
-    virtual std::uint32_t Release() = 0;
+    virtual Result PAKLOOM_ENGINE_CALL QueryInterface(const Guid& iid, void** object) = 0;
+    virtual std::uint32_t PAKLOOM_ENGINE_CALL AddRef() = 0;
+    virtual std::uint32_t PAKLOOM_ENGINE_CALL Release() = 0;
 
 protected:
     ~IUnknown() = default;
@@ -66,7 +75,7 @@ protected:
 
 class ISequentialInStream : public IUnknown {
 public:
-    virtual Result Read(void* data, std::uint32_t size, std::uint32_t* processed) = 0;
+    virtual Result PAKLOOM_ENGINE_CALL Read(void* data, std::uint32_t size, std::uint32_t* processed) = 0;
 
 protected:
     ~ISequentialInStream() = default;
@@ -74,7 +83,8 @@ protected:
 
 class IInStream : public ISequentialInStream {
 public:
-    virtual Result Seek(std::int64_t offset, std::uint32_t origin, std::uint64_t* newPosition) = 0;
+    virtual Result PAKLOOM_ENGINE_CALL Seek(std::int64_t offset, std::uint32_t origin,
+                                            std::uint64_t* newPosition) = 0;
 
 protected:
     ~IInStream() = default;
@@ -82,7 +92,7 @@ protected:
 
 class IStreamGetSize : public IUnknown {
 public:
-    virtual Result GetSize(std::uint64_t* size) = 0;
+    virtual Result PAKLOOM_ENGINE_CALL GetSize(std::uint64_t* size) = 0;
 
 protected:
     ~IStreamGetSize() = default;
@@ -90,7 +100,8 @@ protected:
 
 class ISequentialOutStream : public IUnknown {
 public:
-    virtual Result Write(const void* data, std::uint32_t size, std::uint32_t* processed) = 0;
+    virtual Result PAKLOOM_ENGINE_CALL Write(const void* data, std::uint32_t size,
+                                             std::uint32_t* processed) = 0;
 
 protected:
     ~ISequentialOutStream() = default;
@@ -98,8 +109,9 @@ protected:
 
 class IArchiveOpenCallback : public IUnknown {
 public:
-    virtual Result SetTotal(const std::uint64_t* files, const std::uint64_t* bytes) = 0;
-    virtual Result SetCompleted(const std::uint64_t* files, const std::uint64_t* bytes) = 0;
+    virtual Result PAKLOOM_ENGINE_CALL SetTotal(const std::uint64_t* files, const std::uint64_t* bytes) = 0;
+    virtual Result PAKLOOM_ENGINE_CALL SetCompleted(const std::uint64_t* files,
+                                                    const std::uint64_t* bytes) = 0;
 
 protected:
     ~IArchiveOpenCallback() = default;
@@ -107,8 +119,8 @@ protected:
 
 class IProgress : public IUnknown {
 public:
-    virtual Result SetTotal(std::uint64_t total) = 0;
-    virtual Result SetCompleted(const std::uint64_t* completed) = 0;
+    virtual Result PAKLOOM_ENGINE_CALL SetTotal(std::uint64_t total) = 0;
+    virtual Result PAKLOOM_ENGINE_CALL SetCompleted(const std::uint64_t* completed) = 0;
 
 protected:
     ~IProgress() = default;
@@ -116,10 +128,10 @@ protected:
 
 class IArchiveExtractCallback : public IProgress {
 public:
-    virtual Result GetStream(std::uint32_t index, ISequentialOutStream** stream,
-                             std::int32_t extractMode) = 0;
-    virtual Result PrepareOperation(std::int32_t extractMode) = 0;
-    virtual Result SetOperationResult(std::int32_t operationResult) = 0;
+    virtual Result PAKLOOM_ENGINE_CALL GetStream(std::uint32_t index, ISequentialOutStream** stream,
+                                                 std::int32_t extractMode) = 0;
+    virtual Result PAKLOOM_ENGINE_CALL PrepareOperation(std::int32_t extractMode) = 0;
+    virtual Result PAKLOOM_ENGINE_CALL SetOperationResult(std::int32_t operationResult) = 0;
 
 protected:
     ~IArchiveExtractCallback() = default;
@@ -128,7 +140,7 @@ protected:
 class ICryptoGetTextPassword : public IUnknown {
 public:
     // The engine's string type; never written here, so an opaque pointer.
-    virtual Result CryptoGetTextPassword(void** password) = 0;
+    virtual Result PAKLOOM_ENGINE_CALL CryptoGetTextPassword(void** password) = 0;
 
 protected:
     ~ICryptoGetTextPassword() = default;
@@ -136,13 +148,14 @@ protected:
 
 class IInArchive : public IUnknown {
 public:
-    virtual Result Open(IInStream* stream, const std::uint64_t* maxCheckStartPosition,
-                        IArchiveOpenCallback* openCallback) = 0;
-    virtual Result Close() = 0;
-    virtual Result GetNumberOfItems(std::uint32_t* count) = 0;
-    virtual Result GetProperty(std::uint32_t index, std::uint32_t propertyId, void* value) = 0;
-    virtual Result Extract(const std::uint32_t* indices, std::uint32_t count, std::int32_t testMode,
-                           IArchiveExtractCallback* callback) = 0;
+    virtual Result PAKLOOM_ENGINE_CALL Open(IInStream* stream, const std::uint64_t* maxCheckStartPosition,
+                                            IArchiveOpenCallback* openCallback) = 0;
+    virtual Result PAKLOOM_ENGINE_CALL Close() = 0;
+    virtual Result PAKLOOM_ENGINE_CALL GetNumberOfItems(std::uint32_t* count) = 0;
+    virtual Result PAKLOOM_ENGINE_CALL GetProperty(std::uint32_t index, std::uint32_t propertyId,
+                                                   void* value) = 0;
+    virtual Result PAKLOOM_ENGINE_CALL Extract(const std::uint32_t* indices, std::uint32_t count,
+                                               std::int32_t testMode, IArchiveExtractCallback* callback) = 0;
 
 protected:
     ~IInArchive() = default;

@@ -17,7 +17,7 @@ constexpr std::uint32_t kVersionProperty = 1;
 constexpr std::uint32_t kWithoutVirtualDestructor = 0;
 constexpr std::uint32_t kFirstVersionWithoutOne = 23;
 
-using GetModulePropFunction = Result (*)(std::uint32_t, void*);
+using GetModulePropFunction = Result(PAKLOOM_ENGINE_CALL*)(std::uint32_t, void*);
 
 // The property as a u32, or false when the module does not give one.
 bool ModuleProperty(GetModulePropFunction getModuleProp, std::uint32_t property, std::uint32_t& value) {

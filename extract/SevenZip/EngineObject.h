@@ -35,7 +35,7 @@ inline constexpr Guid kIdOf<ICryptoGetTextPassword> = kICryptoGetTextPasswordId;
 template <class Derived, class First, class... Others>
 class EngineObject : public First, public Others... {
 public:
-    Result QueryInterface(const Guid& iid, void** object) override {
+    Result PAKLOOM_ENGINE_CALL QueryInterface(const Guid& iid, void** object) override {
         if (iid == kIUnknownId) {
             *object = static_cast<First*>(this);
         } else if (!(answer<First>(iid, object) || ... || answer<Others>(iid, object))) {
@@ -44,8 +44,8 @@ public:
         AddRef();
         return kOk;
     }
-    std::uint32_t AddRef() override { return static_cast<std::uint32_t>(++references_); }
-    std::uint32_t Release() override {
+    std::uint32_t PAKLOOM_ENGINE_CALL AddRef() override { return static_cast<std::uint32_t>(++references_); }
+    std::uint32_t PAKLOOM_ENGINE_CALL Release() override {
         const auto left = static_cast<std::uint32_t>(--references_);
         if (left == 0) delete static_cast<Derived*>(this);
         return left;

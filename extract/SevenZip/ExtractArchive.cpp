@@ -17,7 +17,7 @@ namespace {
 constexpr const char* kPlace = "ExtractArchive";
 
 // The engine's entry point: class id, interface id, out object.
-using CreateObjectFunction = Result (*)(const Guid*, const Guid*, void**);
+using CreateObjectFunction = Result(PAKLOOM_ENGINE_CALL*)(const Guid*, const Guid*, void**);
 
 // The steps of one extraction. The holders are declared in the order their
 // references are taken, so any way out releases them in reverse: extract

@@ -16,9 +16,10 @@ public:
     // Ostrel::Log::LogException of "Could not open <path>." if it cannot.
     explicit FileInStream(const std::u16string& archivePath);
 
-    Result Read(void* data, std::uint32_t size, std::uint32_t* processed) override;
-    Result Seek(std::int64_t offset, std::uint32_t origin, std::uint64_t* newPosition) override;
-    Result GetSize(std::uint64_t* size) override;
+    Result PAKLOOM_ENGINE_CALL Read(void* data, std::uint32_t size, std::uint32_t* processed) override;
+    Result PAKLOOM_ENGINE_CALL Seek(std::int64_t offset, std::uint32_t origin,
+                                    std::uint64_t* newPosition) override;
+    Result PAKLOOM_ENGINE_CALL GetSize(std::uint64_t* size) override;
 
 private:
     friend EngineObject;

@@ -16,7 +16,7 @@ public:
     explicit FileOutStream(const std::u16string& path);
 
     // A null count pointer is allowed: the data is written, the count not told.
-    Result Write(const void* data, std::uint32_t size, std::uint32_t* processed) override;
+    Result PAKLOOM_ENGINE_CALL Write(const void* data, std::uint32_t size, std::uint32_t* processed) override;
 
 private:
     friend EngineObject;

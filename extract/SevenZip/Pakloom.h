@@ -9,6 +9,10 @@
  *       Registers the function that receives each log line (UTF-8, no line
  *       terminator added, valid only during the call); null switches it off.
  *       It may be called from any thread that runs an extraction.
+ *
+ * On Windows both functions are __stdcall (PAKLOOM_API), exported under their
+ * plain names on x86 and x64 alike; the callback is called as a plain C
+ * function (__cdecl on x86).
  */
 #pragma once
 

@@ -29,16 +29,18 @@ class OneItemArchive final : public IInArchive {
 public:
     OneItemArchive(std::wstring path, bool isFolder) : path_(std::move(path)), isFolder_(isFolder) {}
 
-    Result QueryInterface(const Guid&, void**) override { return kNoInterface; }
-    std::uint32_t AddRef() override { return ++references_; }
-    std::uint32_t Release() override { return --references_; }
-    Result Open(IInStream*, const std::uint64_t*, IArchiveOpenCallback*) override { return kFail; }
-    Result Close() override { return kOk; }
-    Result GetNumberOfItems(std::uint32_t* count) override {
+    Result PAKLOOM_ENGINE_CALL QueryInterface(const Guid&, void**) override { return kNoInterface; }
+    std::uint32_t PAKLOOM_ENGINE_CALL AddRef() override { return ++references_; }
+    std::uint32_t PAKLOOM_ENGINE_CALL Release() override { return --references_; }
+    Result PAKLOOM_ENGINE_CALL Open(IInStream*, const std::uint64_t*, IArchiveOpenCallback*) override {
+        return kFail;
+    }
+    Result PAKLOOM_ENGINE_CALL Close() override { return kOk; }
+    Result PAKLOOM_ENGINE_CALL GetNumberOfItems(std::uint32_t* count) override {
         *count = 1;
         return kOk;
     }
-    Result GetProperty(std::uint32_t, std::uint32_t property, void* value) override {
+    Result PAKLOOM_ENGINE_CALL GetProperty(std::uint32_t, std::uint32_t property, void* value) override {
         if (property == kPropertyPath) {
             SetEngineString(value, path_.c_str());
         } else if (property == kPropertyIsDirectory) {
@@ -49,7 +51,8 @@ public:
         }
         return kOk;
     }
-    Result Extract(const std::uint32_t*, std::uint32_t, std::int32_t, IArchiveExtractCallback*) override {
+    Result PAKLOOM_ENGINE_CALL Extract(const std::uint32_t*, std::uint32_t, std::int32_t,
+                                       IArchiveExtractCallback*) override {
         return kFail;
     }
 

@@ -5,11 +5,14 @@
 #include <oleauto.h>
 #include <propidl.h>
 
+#include <cstddef>
 #include <cstring>
 
 namespace Mswin {
 
-static_assert(sizeof(PROPVARIANT) == 24, "the storage must hold the system's property variant");
+// 24 bytes on 64-bit Windows, 16 on 32-bit; the value always at offset 8.
+static_assert(sizeof(PROPVARIANT) <= 24, "the storage must hold the system's property variant");
+static_assert(offsetof(PROPVARIANT, bstrVal) == 8, "the value must lie where the storage reads it");
 
 std::u16string PropertyVariant::StringValue() const {
     BSTR text;

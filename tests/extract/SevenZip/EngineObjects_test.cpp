@@ -26,18 +26,21 @@ using ::testing::ElementsAre;
 // references the callback takes on it.
 class FakeArchive final : public IInArchive {
 public:
-    Result QueryInterface(const Guid&, void**) override { return kNoInterface; }
-    std::uint32_t AddRef() override { return ++references; }
-    std::uint32_t Release() override { return --references; }
-    Result Open(IInStream*, const std::uint64_t*, IArchiveOpenCallback*) override { return kFail; }
-    Result Close() override { return kFail; }
-    Result GetNumberOfItems(std::uint32_t*) override { return kFail; }
-    Result GetProperty(std::uint32_t, std::uint32_t id, void* value) override {
+    Result PAKLOOM_ENGINE_CALL QueryInterface(const Guid&, void**) override { return kNoInterface; }
+    std::uint32_t PAKLOOM_ENGINE_CALL AddRef() override { return ++references; }
+    std::uint32_t PAKLOOM_ENGINE_CALL Release() override { return --references; }
+    Result PAKLOOM_ENGINE_CALL Open(IInStream*, const std::uint64_t*, IArchiveOpenCallback*) override {
+        return kFail;
+    }
+    Result PAKLOOM_ENGINE_CALL Close() override { return kFail; }
+    Result PAKLOOM_ENGINE_CALL GetNumberOfItems(std::uint32_t*) override { return kFail; }
+    Result PAKLOOM_ENGINE_CALL GetProperty(std::uint32_t, std::uint32_t id, void* value) override {
         const std::uint16_t type = id == kPropertyPath ? pathType : flagType;
         std::memcpy(value, &type, sizeof type);
         return id == kPropertyPath ? pathResult : flagResult;
     }
-    Result Extract(const std::uint32_t*, std::uint32_t, std::int32_t, IArchiveExtractCallback*) override {
+    Result PAKLOOM_ENGINE_CALL Extract(const std::uint32_t*, std::uint32_t, std::int32_t,
+                                       IArchiveExtractCallback*) override {
         return kFail;
     }
 

@@ -28,9 +28,9 @@ namespace {
 // had already let go of its own.
 class FakeArchive final : public IInArchive {
 public:
-    Result QueryInterface(const Guid&, void**) override { return kNoInterface; }
-    std::uint32_t AddRef() override { return ++references_; }
-    std::uint32_t Release() override {
+    Result PAKLOOM_ENGINE_CALL QueryInterface(const Guid&, void**) override { return kNoInterface; }
+    std::uint32_t PAKLOOM_ENGINE_CALL AddRef() override { return ++references_; }
+    std::uint32_t PAKLOOM_ENGINE_CALL Release() override {
         if (--references_ != 0) return references_;
         Record("archive destroyed");
         if (stream_) Record("stream left " + Number(stream_->Release()));
@@ -38,7 +38,8 @@ public:
         delete this;
         return 0;
     }
-    Result Open(IInStream* stream, const std::uint64_t*, IArchiveOpenCallback* openCallback) override {
+    Result PAKLOOM_ENGINE_CALL Open(IInStream* stream, const std::uint64_t*,
+                                    IArchiveOpenCallback* openCallback) override {
         Record("open");
         stream_ = stream;
         stream_->AddRef();
@@ -46,15 +47,15 @@ public:
         openCallback_->AddRef();
         return Mode() == "open-fails" ? kFalse : kOk;
     }
-    Result Close() override { return kOk; }
-    Result GetNumberOfItems(std::uint32_t* count) override {
+    Result PAKLOOM_ENGINE_CALL Close() override { return kOk; }
+    Result PAKLOOM_ENGINE_CALL GetNumberOfItems(std::uint32_t* count) override {
         *count = 0;
         return kOk;
     }
     // The one item's path and folder flag, as the mode says: failing, empty
     // (the value stays as given, zeroed), a number (type 19, u32) or, for the
     // path, a string.
-    Result GetProperty(std::uint32_t, std::uint32_t property, void* value) override {
+    Result PAKLOOM_ENGINE_CALL GetProperty(std::uint32_t, std::uint32_t property, void* value) override {
         const std::string mode = Mode();
         const bool asked =
             property == kPropertyPath ? mode.rfind("path-", 0) == 0 : mode.rfind("flag-", 0) == 0;
@@ -68,8 +69,8 @@ public:
         }
         return kOk;
     }
-    Result Extract(const std::uint32_t*, std::uint32_t, std::int32_t,
-                   IArchiveExtractCallback* callback) override {
+    Result PAKLOOM_ENGINE_CALL Extract(const std::uint32_t*, std::uint32_t, std::int32_t,
+                                       IArchiveExtractCallback* callback) override {
         Record("extract");
         const std::string mode = Mode();
         if (mode == "no-slot") return callback->GetStream(0, nullptr, 0);
@@ -89,7 +90,8 @@ private:
 }  // namespace
 
 // Every function of this module is exported, the entry point with it.
-extern "C" Result CreateObject(const Guid* classId, const Guid* interfaceId, void** object) {
+extern "C" Result PAKLOOM_ENGINE_CALL CreateObject(const Guid* classId, const Guid* interfaceId,
+                                                   void** object) {
     Record(*classId == kSevenZipFormatId && *interfaceId == kIInArchiveId ? "create 7z archive"
                                                                           : "create other");
     auto* archive = new FakeArchive;
@@ -100,7 +102,7 @@ extern "C" Result CreateObject(const Guid* classId, const Guid* interfaceId, voi
 }
 
 // The module's properties, as 7-Zip from 23 on reports them.
-extern "C" Result GetModuleProp(std::uint32_t property, void* value) {
+extern "C" Result PAKLOOM_ENGINE_CALL GetModuleProp(std::uint32_t property, void* value) {
     const std::string mode = Mode();
     const bool typed = mode != "layout-22" && mode != "layout-23";
     std::uint32_t answer;

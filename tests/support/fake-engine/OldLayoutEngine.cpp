@@ -13,17 +13,17 @@ namespace {
 
 class OldUnknown {
 public:
-    virtual Result QueryInterface(const Guid&, void**) = 0;
-    virtual std::uint32_t AddRef() = 0;
-    virtual std::uint32_t Release() = 0;
+    virtual Result PAKLOOM_ENGINE_CALL QueryInterface(const Guid&, void**) = 0;
+    virtual std::uint32_t PAKLOOM_ENGINE_CALL AddRef() = 0;
+    virtual std::uint32_t PAKLOOM_ENGINE_CALL Release() = 0;
     virtual ~OldUnknown() = default;
 };
 
 class OldArchive final : public OldUnknown {
 public:
-    Result QueryInterface(const Guid&, void**) override { return SevenZip::kNoInterface; }
-    std::uint32_t AddRef() override { return ++references_; }
-    std::uint32_t Release() override {
+    Result PAKLOOM_ENGINE_CALL QueryInterface(const Guid&, void**) override { return SevenZip::kNoInterface; }
+    std::uint32_t PAKLOOM_ENGINE_CALL AddRef() override { return ++references_; }
+    std::uint32_t PAKLOOM_ENGINE_CALL Release() override {
         if (--references_ != 0) return references_;
         released_ = true;
         Record("released");
@@ -31,7 +31,7 @@ public:
         return 0;
     }
     // What the library would call Open.
-    virtual Result Open(void*, const std::uint64_t*, void*) {
+    virtual Result PAKLOOM_ENGINE_CALL Open(void*, const std::uint64_t*, void*) {
         Record("open");
         return SevenZip::kOk;
     }
@@ -46,7 +46,7 @@ private:
 
 }  // namespace
 
-extern "C" Result CreateObject(const Guid*, const Guid*, void** object) {
+extern "C" Result PAKLOOM_ENGINE_CALL CreateObject(const Guid*, const Guid*, void** object) {
     Record("create");
     auto* archive = new OldArchive;
     archive->AddRef();
