@@ -39,6 +39,7 @@ void runUpdate(UpdateRun& run) noexcept {
                 if (host.empty()) {
                     job.setProgressSink(run.progress);
                     job.setIdleTimeout(run.idleTimeoutMilliseconds);
+                    job.setPublisherKey(run.publisherKey);
                     job.download(answer.url.c_str(), answer.packageVersion);
                     job.install();
                     run.outcome = kOutcomeInstalled;

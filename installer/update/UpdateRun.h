@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "installer/core/Hosts.h"
 #include "installer/core/ProgressSink.h"
 #include "installer/core/ServiceAddresses.h"
 #include "installer/net/Connection.h"
+#include "installer/package/PackageSignature.h"
 #include "installer/update/Outcome.h"
 
 namespace tarnwick {
@@ -30,6 +32,9 @@ struct UpdateRun {
     // How long any peer (a proxy, the web server) may keep the run waiting
     // for its next byte, and a web server for its whole response head.
     std::uint32_t idleTimeoutMilliseconds = kDefaultIdleTimeout;
+    // The key whose signature the package must carry; none installs it
+    // unchecked.
+    std::optional<PublisherKey> publisherKey = builtInPublisherKey();
 
     Outcome outcome = kOutcomeNone;
     // The installed client program; empty unless the outcome is installed

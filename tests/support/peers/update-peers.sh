@@ -55,6 +55,7 @@ write_scenarios() {
 --address $net.33 --offer http://$net.1/missing.bin --version 7
 --address $net.34 --final-reply 84
 --address $net.35 --redirect $net.35
+--address $net.36 --offer http://$net.1/e2e-signed.bin --version 7
 SCENARIOS
     echo "$long" >"$dir/rendezvous/long-url"
 }
