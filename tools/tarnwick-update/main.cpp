@@ -2,17 +2,21 @@
 // worker performs it, reporting to the console.
 //
 //   tarnwick-update [--host ADDRESS] [--reply-timeout MS] [--idle-timeout MS] [--launch]
+//                   [--publisher-key PUBLIC.pem]
 //
 // Prints the status lines and progress, then the outcome and what the
 // Windows program would show. --reply-timeout bounds each rendezvous reply;
 // --idle-timeout bounds each wait for a byte from a proxy or the web server,
 // and the web server's whole response head (both 30000 by default). With
-// --launch an installed client is started.
+// --launch an installed client is started. --publisher-key checks the
+// package's signature with that key in place of the one built in.
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "installer/package/LaunchProgram.h"
@@ -84,10 +88,19 @@ int main(int argc, char** argv) {
             run.idleTimeoutMilliseconds = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
         } else if (std::strcmp(argv[i], "--launch") == 0) {
             launch = true;
+        } else if (std::strcmp(argv[i], "--publisher-key") == 0 && i + 1 < argc) {
+            std::ifstream file(argv[++i], std::ios::binary);
+            run.publisherKey = publisherKeyFromPem(
+                std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
+            if (!run.publisherKey) {
+                std::fprintf(stderr, "tarnwick-update: %s: not a P-256 public key in PEM form\n", argv[i]);
+                return 2;
+            }
         } else {
             std::fprintf(stderr,
                          "usage: tarnwick-update [--host ADDRESS] [--reply-timeout MS] [--idle-timeout MS] "
-                         "[--launch]\n");
+                         "[--launch]\n"
+                         "                       [--publisher-key PUBLIC.pem]\n");
             return 2;
         }
     }
