@@ -2,14 +2,15 @@
 // worker performs it, reporting to the console.
 //
 //   tarnwick-update [--host ADDRESS] [--reply-timeout MS] [--idle-timeout MS] [--launch]
-//                   [--publisher-key PUBLIC.pem]
+//                   [--publisher-key PUBLIC.pem] [--ca-file PEM]
 //
 // Prints the status lines and progress, then the outcome and what the
 // Windows program would show. --reply-timeout bounds each rendezvous reply;
 // --idle-timeout bounds each wait for a byte from a proxy or the web server,
 // and the web server's whole response head (both 30000 by default). With
 // --launch an installed client is started. --publisher-key checks the
-// package's signature with that key in place of the one built in.
+// package's signature with that key in place of the one built in; --ca-file
+// trusts the certificates in PEM as roots for https, besides the system's.
 
 #include <chrono>
 #include <cstdio>
@@ -20,6 +21,7 @@
 #include <string>
 
 #include "installer/package/LaunchProgram.h"
+#include "installer/platform/Tls.h"
 #include "installer/update/Outcome.h"
 #include "installer/update/UpdateRun.h"
 
@@ -96,11 +98,18 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "tarnwick-update: %s: not a P-256 public key in PEM form\n", argv[i]);
                 return 2;
             }
+        } else if (std::strcmp(argv[i], "--ca-file") == 0 && i + 1 < argc) {
+            if (!platform::trustRootsAlsoFrom(argv[++i])) {
+                std::fprintf(stderr,
+                             "tarnwick-update: %s: no certificate to trust (or no TLS in this build)\n",
+                             argv[i]);
+                return 2;
+            }
         } else {
             std::fprintf(stderr,
                          "usage: tarnwick-update [--host ADDRESS] [--reply-timeout MS] [--idle-timeout MS] "
                          "[--launch]\n"
-                         "                       [--publisher-key PUBLIC.pem]\n");
+                         "                       [--publisher-key PUBLIC.pem] [--ca-file PEM]\n");
             return 2;
         }
     }
