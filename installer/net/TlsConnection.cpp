@@ -57,6 +57,13 @@ void TlsConnection::fill(std::uint32_t milliseconds) {
 
 std::uint32_t TlsConnection::receiveSome(void* buffer, std::uint32_t capacity) {
     if (capacity == 0) return 0;
+    // A body goes straight into the caller's block, not through the buffer.
+    if (plainStart_ == plainEnd_ && capacity >= sizeof plain_) {
+        if (!session_) throw kConnectionFailure;
+        const std::int32_t got = session_->receive(buffer, capacity);
+        if (got <= 0) throw kConnectionFailure;
+        return static_cast<std::uint32_t>(got);
+    }
     if (plainStart_ == plainEnd_) fill(UINT32_MAX);
     const std::uint32_t count = std::min(capacity, plainEnd_ - plainStart_);
     std::memcpy(buffer, plain_ + plainStart_, count);

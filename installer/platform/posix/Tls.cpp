@@ -129,12 +129,15 @@ private:
             transport_.send(bytes, static_cast<std::uint32_t>(count));
         }
     }
-    // Hands OpenSSL the next bytes from the server.
+    // Hands OpenSSL the next bytes from the server: as many as have arrived,
+    // so that a fast transfer costs few receives.
     void feed() {
-        char bytes[16384];
-        const std::uint32_t count = transport_.receive(bytes, sizeof bytes);
-        BIO_write(in_, bytes, static_cast<int>(count));
+        const std::uint32_t count = transport_.receive(incoming_.get(), kIncomingCapacity);
+        BIO_write(in_, incoming_.get(), static_cast<int>(count));
     }
+
+    static constexpr std::uint32_t kIncomingCapacity = 256 * 1024;
+    const std::unique_ptr<std::uint8_t[]> incoming_ = std::make_unique<std::uint8_t[]>(kIncomingCapacity);
 
     TlsTransport& transport_;
     std::unique_ptr<SSL_CTX, ContextFree> context_;
