@@ -10,6 +10,7 @@
 #include "installer/core/Failure.h"
 #include "installer/package/UpdateJob.h"
 #include "installer/platform/Folders.h"
+#include "installer/platform/Tls.h"
 #include "tests/support/RecordedNotices.h"
 #include "tests/support/SamplePackage.h"
 #include "tests/support/ScratchDir.h"
@@ -286,6 +287,35 @@ TEST_F(Download, WholeRecordedBodyWithoutTheSignatureIsDownloadedAfresh) {
     EXPECT_EQ(update(scriptedUrl()), std::nullopt);
     EXPECT_NE(webRequest(), "");
     EXPECT_EQ(webRequest().find("Range:"), std::string::npos) << webRequest();
+    EXPECT_FALSE(fs::exists(recordPath()));
+    test::expectSampleInstalledIn(installFolder());
+    EXPECT_TRUE(notices_.alerts().empty());
+}
+
+// Over https a download resumes as over http: the body continues from the
+// record's end, where the first progress report already stands.
+TEST_F(Download, ResumesOverHttps) {
+    if (!platform::trustRootsAlsoFrom((kPeers / "tls" / "ca.pem").string().c_str()))
+        GTEST_SKIP() << "no TLS in this build";
+    struct FirstProgress final : ProgressSink {
+        void setStatusText(const char*) override {}
+        void setProgress(std::uint32_t done, std::uint32_t total) override {
+            if (total != 0 && !first) first = done;
+        }
+        std::optional<std::uint32_t> first;
+    } progress;
+    const std::uint32_t held = static_cast<std::uint32_t>(resource().size() / 2) - 16;
+    writeAll(recordPath(), firstBytes(16 + held));
+    UpdateJob job;
+    job.setRecordFolder((recordFolder().string() + platform::kPathSeparator).c_str());
+    job.setInstallFolder((installFolder().string() + platform::kPathSeparator).c_str());
+    job.setProgressSink(&progress);
+    EXPECT_EQ(test::thrownCode([&] {
+                  job.download(("HTTPS://" + peer(4) + kServed).c_str(), 7);
+                  job.install();
+              }),
+              std::nullopt);
+    EXPECT_EQ(progress.first, held);
     EXPECT_FALSE(fs::exists(recordPath()));
     test::expectSampleInstalledIn(installFolder());
     EXPECT_TRUE(notices_.alerts().empty());

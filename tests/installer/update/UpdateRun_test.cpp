@@ -12,6 +12,7 @@
 
 #include "installer/platform/FileSystem.h"
 #include "installer/platform/Folders.h"
+#include "installer/platform/Tls.h"
 #include "tests/support/HeldFile.h"
 #include "tests/support/RecordedNotices.h"
 #include "tests/support/SamplePackage.h"
@@ -271,6 +272,16 @@ TEST_F(UpdateRunTest, APublisherKeyAdmitsOnlyPackagesWithItsSignature) {
     EXPECT_EQ(runAgainst(36).outcome, kOutcomeInstalled);
     expectInstalledTree();
     EXPECT_EQ(notices_.alerts().size(), 1u);
+}
+
+// .37 offers the package at an https address of a server whose certificate
+// comes from the test CA.
+TEST_F(UpdateRunTest, InstallsOverHttpsFromAServerItCanVerify) {
+    if (!platform::trustRootsAlsoFrom((kPeers / "tls" / "ca.pem").string().c_str()))
+        GTEST_SKIP() << "no TLS in this build";
+    EXPECT_EQ(runAgainst(37).outcome, kOutcomeInstalled);
+    expectInstalledTree();
+    EXPECT_TRUE(notices_.alerts().empty());
 }
 
 }  // namespace
