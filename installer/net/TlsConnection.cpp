@@ -39,32 +39,27 @@ void TlsConnection::sendAll(const void* data, std::uint32_t length) {
     if (!session_ || !session_->send(data, length)) throw kConnectionFailure;
 }
 
-void TlsConnection::fill(std::uint32_t milliseconds) {
+std::uint32_t TlsConnection::decrypt(void* buffer, std::uint32_t capacity, std::uint32_t bound) {
     if (!session_) throw kConnectionFailure;
-    innerWait_ = milliseconds;
-    std::int32_t got = 0;
-    try {
-        got = session_->receive(plain_, sizeof plain_);
-    } catch (...) {
-        innerWait_ = UINT32_MAX;
-        throw;
-    }
-    innerWait_ = UINT32_MAX;
+    // The bound holds for the inner waits of this one receive only.
+    innerWait_ = bound;
+    const struct Restore {
+        std::uint32_t& wait;
+        ~Restore() { wait = UINT32_MAX; }
+    } restore{innerWait_};
+    const std::int32_t got = session_->receive(buffer, capacity);
     if (got <= 0) throw kConnectionFailure;
-    plainStart_ = 0;
-    plainEnd_ = static_cast<std::uint32_t>(got);
+    return static_cast<std::uint32_t>(got);
 }
 
 std::uint32_t TlsConnection::receiveSome(void* buffer, std::uint32_t capacity) {
     if (capacity == 0) return 0;
     // A body goes straight into the caller's block, not through the buffer.
-    if (plainStart_ == plainEnd_ && capacity >= sizeof plain_) {
-        if (!session_) throw kConnectionFailure;
-        const std::int32_t got = session_->receive(buffer, capacity);
-        if (got <= 0) throw kConnectionFailure;
-        return static_cast<std::uint32_t>(got);
+    if (plainStart_ == plainEnd_ && capacity >= sizeof plain_) return decrypt(buffer, capacity, UINT32_MAX);
+    if (plainStart_ == plainEnd_) {
+        plainEnd_ = decrypt(plain_, sizeof plain_, UINT32_MAX);
+        plainStart_ = 0;
     }
-    if (plainStart_ == plainEnd_) fill(UINT32_MAX);
     const std::uint32_t count = std::min(capacity, plainEnd_ - plainStart_);
     std::memcpy(buffer, plain_ + plainStart_, count);
     plainStart_ += count;
@@ -79,7 +74,8 @@ void TlsConnection::readLine(char* buffer, std::uint32_t size) {
         if (plainStart_ == plainEnd_) {
             const std::uint32_t elapsed = elapsedMilliseconds() - start;
             if (elapsed >= kLineBudgetMilliseconds) throw kLineTimeout;
-            fill(kLineBudgetMilliseconds - elapsed);
+            plainEnd_ = decrypt(plain_, sizeof plain_, kLineBudgetMilliseconds - elapsed);
+            plainStart_ = 0;
         }
         const char byte = static_cast<char>(plain_[plainStart_++]);
         buffer[stored++] = byte;

@@ -37,9 +37,10 @@ public:
 private:
     void send(const void* data, std::uint32_t length) override;
     std::uint32_t receive(void* buffer, std::uint32_t capacity) override;
-    // Refills the plaintext buffer, waiting at most the given time for each
-    // byte from the server.
-    void fill(std::uint32_t milliseconds);
+    // At least one byte of plaintext into buffer; each wait for the server
+    // lasts at most bound besides the idle timeout and the deadline. Any end
+    // of the session is -1.
+    std::uint32_t decrypt(void* buffer, std::uint32_t capacity, std::uint32_t bound);
 
     std::unique_ptr<Connection> inner_;
     std::unique_ptr<platform::TlsSession> session_;

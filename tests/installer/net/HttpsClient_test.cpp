@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -163,6 +164,24 @@ TEST_F(HttpsClientTest, ASessionEndedMidBodyIsACutTransfer) {
         EXPECT_EQ(client.position(), 60u) << "short of the 100 bytes announced";
     }
     EXPECT_TRUE(notices_.alerts().empty());
+}
+
+// A server that never answers the handshake, and one that stalls in its
+// response head, give up their client within the idle timeout.
+TEST_F(HttpsClientTest, StalledServersEndWithinTheIdleTimeout) {
+    test::ScriptedPeer plain = test::scriptedPeer();
+    test::ScriptedPeer secure(std::string(TARNWICK_PEER_FOLDER) + "/tls-scripted");
+    plain.play({"sleep 10000"});
+    secure.play({"head\nsend HTTP/1.1 200 OK\\r\\n\nsleep 10000"});
+    for (const std::string& url :
+         {"https://" + test::kScripted + ":80/x", "https://" + test::peerAddress(65) + "/x"}) {
+        HttpClient client;
+        client.setIdleTimeout(1000);
+        client.setUrl(url.c_str());
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_NE(client.request(true), 0) << url;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2500)) << url;
+    }
 }
 
 }  // namespace
