@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "installer/net/HttpClient.h"
+#include "installer/platform/Socket.h"
 #include "installer/platform/Tls.h"
 #include "tests/installer/net/NetTestPeers.h"
 #include "tests/support/RecordedNotices.h"
@@ -182,6 +183,26 @@ TEST_F(HttpsClientTest, StalledServersEndWithinTheIdleTimeout) {
         EXPECT_NE(client.request(true), 0) << url;
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2500)) << url;
     }
+}
+
+// Publishers name their servers, and certificates name hosts. The CTest
+// test installer_net_https_names runs this case alone with a hosts file of
+// the suite's own (net-peers.sh); elsewhere the names do not resolve.
+TEST_F(HttpsClientTest, ChecksTheServersHostName) {
+    std::uint32_t address = 0;
+    if (!platform::lookUpHost("good.tarnwick.test", address))
+        GTEST_SKIP() << "the test host names do not resolve";
+    HttpClient good;
+    good.setUrl("https://good.tarnwick.test/file.bin");
+    ASSERT_EQ(good.request(true), 0);
+    EXPECT_EQ(body(good), file_);
+    EXPECT_TRUE(notices_.alerts().empty());
+
+    // Its certificate names other.tarnwick.test.
+    HttpClient misnamed;
+    misnamed.setUrl("https://misnamed.tarnwick.test/file.bin");
+    EXPECT_EQ(misnamed.request(true), kGeneralFailure);
+    EXPECT_EQ(notices_.alerts(), std::vector{kNotVerified});
 }
 
 }  // namespace

@@ -14,8 +14,9 @@
 #                nobody trusts on .61, for another address on .62, expired
 #                on .63, and on .64 offering TLS 1.0 alone; the scripted peer
 #                with TLS on .65 port 443 (DIR/tls-scripted). The certificates
-#                name addresses, which every machine resolves alike; names
-#                would need the test's own hosts file.
+#                name addresses, which every machine resolves alike; .60's
+#                also names good.tarnwick.test and .62's other.tarnwick.test,
+#                which DIR/tls/hosts maps for the suite's host-name run.
 set -euo pipefail
 peers=$(cd "$(dirname "$0")/../../support/peers" && pwd)/peers.sh
 action=$1 peer=$2 net=$3 dir=$4
@@ -62,17 +63,19 @@ case $peer in
             openssl req -x509 "${ec[@]}" -keyout "$tls/$ca.key" -out "$tls/$ca.pem" -days 2 \
                 -subj "/CN=Tarnwick test $ca" 2>/dev/null
         done
-        # certificate NAME CA ADDRESS DAYS
+        # certificate NAME CA ADDRESS DAYS [DNS NAME]
         certificate() {
             openssl req "${ec[@]}" -keyout "$tls/$1.key" -out "$tls/$1.csr" -subj "/CN=$3" 2>/dev/null
-            printf 'subjectAltName=IP:%s\nbasicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n' "$3" \
-                >"$tls/$1.ext"
+            printf 'subjectAltName=IP:%s%s\nbasicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n' "$3" \
+                "${5:+,DNS:$5}" >"$tls/$1.ext"
             openssl x509 -req -in "$tls/$1.csr" -CA "$tls/$2.pem" -CAkey "$tls/$2.key" -CAcreateserial \
                 -days "$4" -extfile "$tls/$1.ext" -out "$tls/$1.pem" 2>/dev/null
         }
-        certificate good ca "$net.60" 2
+        certificate good ca "$net.60" 2 good.tarnwick.test
         certificate untrusted other-ca "$net.61" 2
-        certificate wrong-host ca "$net.99" 2
+        certificate wrong-host ca "$net.99" 2 other.tarnwick.test
+        printf '127.0.0.1 localhost\n%s good.tarnwick.test\n%s misnamed.tarnwick.test\n' "$net.60" "$net.62" \
+            >"$tls/hosts"
         certificate expired ca "$net.63" -1
         certificate old-protocol ca "$net.64" 2
         certificate scripted ca "$net.65" 2
