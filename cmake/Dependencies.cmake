@@ -53,8 +53,8 @@ if(WIN32)
   # Windows' CNG provides MD5 there; no OpenSSL build exists for MinGW here.
   set(TARNWICK_CRYPTO_LIBRARIES bcrypt)
 else()
-  find_package(OpenSSL REQUIRED COMPONENTS Crypto)
-  set(TARNWICK_CRYPTO_LIBRARIES OpenSSL::Crypto)
+  find_package(OpenSSL REQUIRED COMPONENTS Crypto SSL)
+  set(TARNWICK_CRYPTO_LIBRARIES OpenSSL::SSL OpenSSL::Crypto)
 endif()
 
 if(BUILD_TESTING)

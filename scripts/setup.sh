@@ -8,7 +8,7 @@ packages=(
   cmake ninja-build g++ make git pkg-config clang-format
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 fonts-wine xvfb xauth x11-utils imagemagick xdotool
-  googletest libboost-dev libssl-dev liblzma-dev lzma-dev xz-utils
+  googletest libboost-dev libssl-dev openssl liblzma-dev lzma-dev xz-utils
   p7zip-full 7zip
   nginx-light tinyproxy dante-server haproxy curl hyperfine procps time python3
 )

@@ -4,10 +4,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "installer/core/UserNotice.h"
 #include "installer/net/HttpSyntax.h"
 #include "installer/net/ProtocolText.h"
 #include "installer/net/ProxySettings.h"
 #include "installer/net/TcpConnection.h"
+#include "installer/net/TlsConnection.h"
 
 namespace tarnwick {
 
@@ -16,6 +18,7 @@ namespace {
 // Status, header and chunk-size lines, and the request text itself.
 constexpr std::uint32_t kLineCapacity = 1024;
 constexpr std::uint16_t kHttpPort = 80;
+constexpr std::uint16_t kHttpsPort = 443;
 // A retry with credentials allows a redirect again, and a redirected request
 // (sent without credentials) may be challenged again; this bounds that
 // alternation for one call of request().
@@ -26,6 +29,16 @@ constexpr int kHeaderLinesLimit = 100;
 
 bool isRedirect(int status) {
     return status == 301 || status == 302 || status == 303 || status == 307;
+}
+
+// A port of 1 to 65535 in plain decimal digits.
+bool parsePort(const std::string& text, std::uint16_t& port) {
+    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const unsigned long value = std::stoul(text);
+    if (value == 0 || value > 65535) return false;
+    port = static_cast<std::uint16_t>(value);
+    return true;
 }
 
 }  // namespace
@@ -51,15 +64,25 @@ HttpClient::~HttpClient() {
 }
 
 void HttpClient::setUrl(const char* url) {
-    if (startsWithIgnoreCase(url, "http://")) {
+    secure_ = startsWithIgnoreCase(url, "https://");
+    if (secure_) {
+        url += 8;
+    } else if (startsWithIgnoreCase(url, "http://")) {
         url += 7;
     }
     const std::string rest(url, std::strcspn(url, "\r\n"));
     const auto slash = rest.find('/');
     host_ = rest.substr(0, slash);
     path_ = slash == std::string::npos ? "/" : rest.substr(slash);
+    port_ = secure_ ? kHttpsPort : kHttpPort;
+    bool portUsable = true;
+    const auto colon = host_.find(':');
+    if (secure_ && colon != std::string::npos) {
+        portUsable = parsePort(host_.substr(colon + 1), port_);
+        host_.erase(colon);
+    }
     // A host or path cut to fit would fetch some other resource.
-    urlUsable_ = host_.size() <= kHostLimit && path_.size() <= kPathLimit;
+    urlUsable_ = portUsable && host_.size() <= kHostLimit && path_.size() <= kPathLimit;
 }
 
 void HttpClient::setBuffer(void* data, std::uint32_t size) {
@@ -117,22 +140,37 @@ FailureCode HttpClient::exchange(bool allowRedirect, int& requestsLeft) {
         proxyChallenge_ = false;
     }
     const bool carriesCredentials = !credentials.empty();
-    // A proxy is given the absolute URL; a server only the path.
-    std::string text = "GET " + (viaProxy ? "http://" + host_ : std::string()) + path_ +
-                       " HTTP/1.1\r\nHost: " + host_ + "\r\n";
+    // A proxy that relays the request is given the absolute URL; a server,
+    // directly or through a tunnel, only the path.
+    const bool relayed = viaProxy && !secure_;
+    const std::string hostField =
+        secure_ && port_ != kHttpsPort ? host_ + ":" + std::to_string(port_) : host_;
+    std::string text = "GET " + (relayed ? "http://" + host_ : std::string()) + path_ +
+                       " HTTP/1.1\r\nHost: " + hostField + "\r\n";
     if (resumeOffset_ != 0) {
         text += "Range: bytes=" + std::to_string(resumeOffset_) + "-\r\n";
     }
-    text += credentials + "\r\n";
+    // Credentials are the proxy's: a tunnel's server never sees them.
+    text += (relayed ? credentials : std::string()) + "\r\n";
     // The request shares its line buffer's limit; one cut to fit would be a
     // different request.
     if (text.size() >= kLineCapacity) {
         throw kGeneralFailure;
     }
     const char* targetHost = viaProxy ? settings.httpProxyHost() : host_.c_str();
-    const std::uint16_t targetPort = viaProxy ? settings.httpProxyPort() : kHttpPort;
+    const std::uint16_t targetPort = viaProxy ? settings.httpProxyPort() : port_;
 
     connection_->open(targetHost, targetPort);
+    if (secure_) {
+        if (viaProxy && !openTunnel(credentials)) {
+            finish();
+            if (!proxyChallenge_ || requestsLeft == 0) {
+                return -407;
+            }
+            return requestWithin(true, requestsLeft);
+        }
+        startTls();
+    }
     connection_->sendString(text.c_str());
 
     char line[kLineCapacity];
@@ -183,11 +221,14 @@ FailureCode HttpClient::exchange(bool allowRedirect, int& requestsLeft) {
                 }
                 contentEnd_ = length;
                 lengthSeen = true;
-            } else if (redirect && startsWithIgnoreCase(line, "Location: http://")) {
-                setUrl(line + 17);
+            } else if (redirect && (startsWithIgnoreCase(line, "Location: http://") ||
+                                    startsWithIgnoreCase(line, "Location: https://"))) {
+                const bool wasSecure = secure_;
+                setUrl(line + 10);
                 // A location longer than the line arrives in pieces; its first
-                // piece alone would name some other resource.
-                urlUsable_ = urlUsable_ && std::strchr(line, '\n') != nullptr;
+                // piece alone would name some other resource. A secure
+                // download never continues in the clear.
+                urlUsable_ = urlUsable_ && std::strchr(line, '\n') != nullptr && (secure_ || !wasSecure);
                 locationFound = true;
             } else if (startsWithIgnoreCase(line, "Proxy-Authenticate: Basic")) {
                 proxyChallenge_ = true;
@@ -234,6 +275,66 @@ FailureCode HttpClient::exchange(bool allowRedirect, int& requestsLeft) {
         contentEnd_ += position_;
     }
     return 0;
+}
+
+//   CONNECT host:port HTTP/1.1
+//   Host: host:port
+//   [Proxy-Authorization: Basic ...]
+//
+// answered by a status line and header lines like any response; a 2xx turns
+// the connection into a byte stream to the server.
+bool HttpClient::openTunnel(const std::string& credentials) {
+    const std::string authority = host_ + ":" + std::to_string(port_);
+    const std::string text =
+        "CONNECT " + authority + " HTTP/1.1\r\nHost: " + authority + "\r\n" + credentials + "\r\n";
+    if (text.size() >= kLineCapacity) {
+        throw kGeneralFailure;
+    }
+    connection_->sendString(text.c_str());
+
+    ScopedDeadline headDeadline(*connection_, idleTimeout_);
+    char line[kLineCapacity];
+    connection_->readLine(line, sizeof line);
+    int status = 0;
+    if (!parseStatusCode(line, status)) {
+        throw kGeneralFailure;
+    }
+    const bool challenged = status == 407 && credentials.empty();
+    if (!challenged && (status < 200 || status > 299)) {
+        throw static_cast<FailureCode>(-status);
+    }
+    for (int headerLines = 0;; ++headerLines) {
+        connection_->readLine(line, sizeof line);
+        if (std::strcmp(line, "\r\n") == 0) {
+            break;
+        }
+        if (headerLines == kHeaderLinesLimit) {
+            throw kGeneralFailure;
+        }
+        if (challenged && startsWithIgnoreCase(line, "Proxy-Authenticate: Basic")) {
+            proxyChallenge_ = true;
+        }
+    }
+    return !challenged;
+}
+
+void HttpClient::startTls() {
+    auto tls = std::make_unique<TlsConnection>(std::move(connection_));
+    tls->setIdleTimeout(idleTimeout_);
+    bool verified = false;
+    {
+        // The whole handshake, like a response head.
+        ScopedDeadline handshakeDeadline(*tls, idleTimeout_);
+        verified = tls->handshake(host_.c_str());
+    }
+    connection_ = std::move(tls);
+    if (!verified) {
+        if (!secureFailureShown_) {
+            secureFailureShown_ = true;
+            alert("Secure Connection Failed", "The identity of the update server could not be verified.");
+        }
+        throw kGeneralFailure;
+    }
 }
 
 void HttpClient::readNextChunkSize() {

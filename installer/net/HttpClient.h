@@ -13,7 +13,10 @@ namespace tarnwick {
 // A small HTTP/1.1 GET client for one resource: directly to port 80 or
 // through the configured HTTP proxy (Basic credentials when it asks for
 // them), with every connection opened through Connection::open so that a
-// SOCKS proxy applies as well. It can ask for the bytes from an offset on,
+// SOCKS proxy applies as well. An https address is fetched over TLS with the
+// server's certificate checked, through the HTTP proxy in a CONNECT tunnel;
+// a server whose identity cannot be verified is alerted once per client
+// ("Secure Connection Failed") and refused with -3. It can ask for the bytes from an offset on,
 // follows one redirect, and hands out a length-delimited or chunked body
 // piece by piece. Failures are returned, not thrown: 0 for success, else a
 // FailureCode, or minus the HTTP status of a refused request.
@@ -39,8 +42,9 @@ public:
     virtual ~HttpClient();
 
     // Splits "http://host/path" (the scheme may be missing, the path too) at
-    // the first "/"; no port is recognised. The URL ends at its first line
-    // end.
+    // the first "/"; no port is recognised. "https://host[:port]/path" (the
+    // scheme in any letter case) is fetched over TLS, on port 443 unless one
+    // is named. The URL ends at its first line end.
     void setUrl(const char* url);
     void setResumeOffset(std::uint32_t offset) { resumeOffset_ = offset; }
     void setBuffer(void* data, std::uint32_t size);
@@ -73,6 +77,13 @@ private:
     // challenge with further requests while requestsLeft allows.
     FailureCode requestWithin(bool allowRedirect, int& requestsLeft);
     FailureCode exchange(bool allowRedirect, int& requestsLeft);
+    // Asks the HTTP proxy for a tunnel to the server. False when the proxy
+    // asks for credentials first (proxyChallenge_ says whether it offered
+    // Basic); a refusal is thrown as minus its status.
+    bool openTunnel(const std::string& credentials);
+    // Runs TLS over the open connection; throws -3 after the alert (once)
+    // when the server's identity cannot be verified.
+    void startTls();
     // The next chunk's size, from the line end behind the last chunk's data
     // and the size line that follows.
     void readNextChunkSize();
@@ -84,6 +95,9 @@ private:
     std::uint32_t bufferSize_ = 0;
     std::string host_;
     std::string path_;
+    bool secure_ = false;
+    std::uint16_t port_ = 80;
+    bool secureFailureShown_ = false;
     // False when the last URL given did not fit the limits above.
     bool urlUsable_ = false;
     std::uint32_t resumeOffset_ = 0;

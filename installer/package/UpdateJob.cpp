@@ -77,6 +77,27 @@ void UpdateJob::takeHeader(const std::uint8_t* header) {
     compressed_ = unpackedSize_ != packedSize_;
 }
 
+bool UpdateJob::bodyVerified() const {
+    if (!publisherKey_) return true;
+    // The header as the server sent it: its format and version were checked
+    // to be these when it was taken, from the response or from the record.
+    std::uint8_t header[kPackageHeaderLength];
+    header[0] = kPackageFormat;
+    header[1] = static_cast<std::uint8_t>(flags_);
+    storeBigEndian16(header + 2, static_cast<std::uint16_t>(packageVersion_));
+    storeBigEndian32(header + 4, unpackedSize_);
+    storeBigEndian32(header + 8, packedSize_);
+    storeBigEndian32(header + 12, trailerSize_);
+    return packageSignatureValid(*publisherKey_, header, packed_.get(), packedSize_ + trailerSize_);
+}
+
+void UpdateJob::verifyBody() {
+    if (bodyVerified()) return;
+    deleteRecord();
+    alert("Update Not Verified", "The downloaded update could not be verified and was not installed.");
+    throw kQuietFailure;
+}
+
 void UpdateJob::takeResource(const std::uint8_t* resource, std::uint32_t length,
                              std::uint32_t packageVersion) {
     packageVersion_ = packageVersion;
@@ -88,6 +109,7 @@ void UpdateJob::takeResource(const std::uint8_t* resource, std::uint32_t length,
     ensurePackedCapacity(total);
     ensureUnpackedCapacity(unpackedSize_);
     std::copy(resource + kPackageHeaderLength, resource + length, packed_.get());
+    verifyBody();
 }
 
 void UpdateJob::startDecoding() {
@@ -99,8 +121,12 @@ void UpdateJob::startDecoding() {
 
 void UpdateJob::decodeReceived(std::uint32_t held) {
     if (!decoder_ || decoder_->decodeReceived(packed_.get(), std::min(held, packedSize_))) return;
-    // Bytes that cannot be decoded will not become decodable by resuming.
     decoder_.reset();
+    // With a publisher key the signature speaks first: a body altered on its
+    // way is reported as not verified once it is whole, and a signed one
+    // that does not decode fails when it is unpacked.
+    if (publisherKey_) return;
+    // Bytes that cannot be decoded will not become decodable by resuming.
     if (log_) log_->write("the package is damaged (found while downloading); its download record is deleted");
     deleteRecord();
     throw kGeneralFailure;

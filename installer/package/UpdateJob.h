@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "installer/core/Log.h"
 #include "installer/core/ProgressSink.h"
 #include "installer/net/Connection.h"
+#include "installer/package/PackageSignature.h"
 #include "installer/platform/LargeBlock.h"
 
 namespace tarnwick {
@@ -44,17 +46,23 @@ public:
     // False leaves all decoding until the body is whole, as a baseline for
     // benchmarks; the result is the same either way.
     void setDecodeWhileDownloading(bool overlap) { decodeWhileDownloading_ = overlap; }
+    // The key whose signature every package must carry; the one the
+    // installer was built with unless set. None installs packages unchecked.
+    void setPublisherKey(std::optional<PublisherKey> key) { publisherKey_ = key; }
 
     // Fetches the package that url names, resuming from the download record
     // when one for packageVersion exists; a record that holds the whole body
     // and unpacks is used without a request. The whole body ends up in
     // memory, and in the record until install has succeeded. Shows
-    // "Download Not Completed" when it fails knowing no package header.
+    // "Download Not Completed" when it fails knowing no package header. With
+    // a publisher key, a whole body without its valid signature is never
+    // kept: "Update Not Verified", the record is deleted, kQuietFailure.
     void download(const char* url, std::uint32_t packageVersion);
 
     // Takes a whole resource (header and body) that is already in memory, as
     // a complete download leaves it; for tools and tests. Throws
-    // kGeneralFailure for a header that download would refuse.
+    // kGeneralFailure for a header that download would refuse, and fails as
+    // download does for a package without its publisher's signature.
     void takeResource(const std::uint8_t* resource, std::uint32_t length, std::uint32_t packageVersion);
 
     // Unpacks the package and writes its files and folders into the install
@@ -119,6 +127,13 @@ private:
     // Takes the 16 header bytes; throws kGeneralFailure when format or
     // version do not match, or a size is 0, after storing what it read.
     void takeHeader(const std::uint8_t* header);
+    // True when no publisher key is set, or the whole body in memory carries
+    // the key's valid signature.
+    bool bodyVerified() const;
+    // Shows "Update Not Verified", deletes the record and throws
+    // kQuietFailure unless bodyVerified(): tampered bytes are never kept,
+    // resumed or unpacked.
+    void verifyBody();
 
     std::string recordFolder() const;
     std::string recordPath() const;
@@ -139,7 +154,8 @@ private:
     void startDecoding();
     // Decodes the packed bytes among the first held body bytes that it has
     // not yet taken; a stream found damaged throws kGeneralFailure, and its
-    // record goes.
+    // record goes (with a publisher key, decoding stops and the body's
+    // signature decides once it is whole).
     void decodeReceived(std::uint32_t held);
     // Finishes decoding, or decodes the whole body when nothing was decoded
     // while it arrived; throws kGeneralFailure unless the body unpacks.
@@ -163,6 +179,7 @@ private:
     Log* log_ = nullptr;
     std::uint32_t idleTimeout_ = kDefaultIdleTimeout;
     bool decodeWhileDownloading_ = true;
+    std::optional<PublisherKey> publisherKey_ = builtInPublisherKey();
     std::uint32_t flags_ = 0;
     std::uint32_t packageVersion_ = 0;
     std::uint32_t unpackedSize_ = 0;

@@ -37,15 +37,18 @@ void UpdateJob::download(const char* url, std::uint32_t packageVersion) {
 }
 
 // A body left whole by an earlier run, whose install did not succeed, is
-// used as it stands when it unpacks. One that does not was damaged on disk or
-// on its way; it goes, and the package is downloaded afresh.
+// used as it stands when it carries the publisher's signature and unpacks.
+// One that does not was damaged or altered on disk, or signed for another
+// key; it goes, and the package is downloaded afresh.
 bool UpdateJob::keepWholeRecordedBody() {
     // Memory that cannot be had says nothing about the body.
     ensureUnpackedCapacity(unpackedSize_);
-    try {
-        unpack();
-        return true;
-    } catch (FailureCode) {
+    if (bodyVerified()) {
+        try {
+            unpack();
+            return true;
+        } catch (FailureCode) {
+        }
     }
     deleteRecord();
     flags_ = 0;
@@ -121,6 +124,7 @@ void UpdateJob::fetch(const char* url, std::uint32_t packageVersion) {
     const double seconds = (platform::millisecondCounter() - started) / 1000.0;
     if (log_) log_->write("received %u bytes in %.3f s; %u of %u bytes held", received, seconds, held, total);
     if (held == total) {
+        verifyBody();
         // Kept whole until the install has succeeded, so that an install
         // that could not start yet needs no second download.
         saveRecord(held);

@@ -70,6 +70,7 @@ void runUpdate(UpdateRun& run) noexcept {
                     job.setProgressSink(run.progress);
                     job.setIdleTimeout(run.idleTimeoutMilliseconds);
                     job.setDecodeWhileDownloading(run.decodeWhileDownloading);
+                    job.setPublisherKey(run.publisherKey);
                     step = "downloading";
                     job.download(answer.url.c_str(), answer.packageVersion);
                     step = "installing";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "installer/core/Hosts.h"
@@ -8,6 +9,7 @@
 #include "installer/core/ProgressSink.h"
 #include "installer/core/ServiceAddresses.h"
 #include "installer/net/Connection.h"
+#include "installer/package/PackageSignature.h"
 #include "installer/update/Outcome.h"
 
 namespace tarnwick {
@@ -37,6 +39,9 @@ struct UpdateRun {
     // False decodes the package only once all of it has arrived, as a
     // baseline for benchmarks.
     bool decodeWhileDownloading = true;
+    // The key whose signature the package must carry; none installs it
+    // unchecked.
+    std::optional<PublisherKey> publisherKey = builtInPublisherKey();
 
     Outcome outcome = kOutcomeNone;
     // Whether a rendezvous server was ever reached: a run that could not

@@ -16,6 +16,7 @@
 #include "installer/core/KeyedTransform.h"
 #include "installer/core/RendezvousMessage.h"
 #include "installer/net/ProxySettings.h"
+#include "tests/support/TestSigning.h"
 #include "tools/tarnwick-pack/PackageBuilder.h"
 
 using namespace tarnwick;
@@ -182,6 +183,7 @@ void packages() {
     write("PackageInstall", "stored-trailer",
           pack::buildResource(kPackageVersion, 0, size, unpacked, text("trailer")));
     write("PackageInstall", "scrambled", pack::buildResource(kPackageVersion, 1, size, packed));
+    write("PackageInstall", "signed", test::signedWith(compressed, test::kPublisherTestKey));
 
     // Records of a broken download: the header, then part of the body.
     write("DownloadRecord", "half", Bytes(compressed.begin(), compressed.begin() + 16 + packed.size() / 2));

@@ -1,6 +1,9 @@
 // An update package as a download leaves it in memory: the header, the
 // (packed or stored) body and its entries, installed into a scratch folder
-// that is emptied after every input. Nothing may appear outside it.
+// that is emptied after every input. Nothing may appear outside it. A
+// package whose trailer ends in what looks like a signature block is checked
+// against a publisher key first, and must then never be installed unless
+// its signature holds.
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -9,8 +12,10 @@
 
 #include "installer/core/ByteOrder.h"
 #include "installer/package/PackageHeader.h"
+#include "installer/package/PackageSignature.h"
 #include "installer/package/UpdateJob.h"
 #include "tests/fuzz/FuzzSupport.h"
+#include "tests/support/TestSigning.h"
 
 using namespace tarnwick;
 namespace fs = std::filesystem;
@@ -26,6 +31,11 @@ constexpr std::uint32_t kLargestUnpacked = 1u << 20;
 // What the scratch folder may hold besides the install folder.
 bool expectedEntry(const fs::path& name) {
     return name == "install" || name == "data";
+}
+
+bool endsInSignatureBlock(const std::uint8_t* data, std::size_t size) {
+    return size >= kPackageHeaderLength + kSignatureBlockLength &&
+           std::memcmp(data + size - kSignatureBlockLength, kSignatureMagic, sizeof kSignatureMagic) == 0;
 }
 
 }  // namespace
@@ -48,6 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         UpdateJob job;
         job.setInstallFolder(prefix.c_str());
         job.setRecordFolder(recordFolder.c_str());
+        static const PublisherKey key = test::publisherKeyOf(test::kPublisherTestKey);
+        if (endsInSignatureBlock(data, size)) job.setPublisherKey(key);
         try {
             job.takeResource(data, static_cast<std::uint32_t>(size), kPackageVersion);
             job.install();

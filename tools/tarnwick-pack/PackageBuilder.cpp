@@ -106,4 +106,24 @@ std::vector<std::uint8_t> buildPackage(std::uint16_t version, const std::vector<
     return buildResource(version, 0, static_cast<std::uint32_t>(unpacked.size()), packed, trailer);
 }
 
+std::vector<std::uint8_t> signResource(std::vector<std::uint8_t> resource, const Signer& signer) {
+    if (resource.size() < kPackageHeaderLength) throw std::length_error("shorter than a package header");
+    const std::uint32_t trailerSize = loadBigEndian32(&resource[12]);
+    const std::size_t body = resource.size() - kPackageHeaderLength;
+    if (trailerSize > UINT32_MAX - kSignatureBlockLength || body > UINT32_MAX - kSignatureBlockLength)
+        throw std::length_error("the signed package would come to 4 GiB or more");
+    storeBigEndian32(&resource[12], trailerSize + kSignatureBlockLength);
+
+    std::uint8_t header[kPackageHeaderLength];
+    std::copy(resource.begin(), resource.begin() + kPackageHeaderLength, header);
+    const auto digest =
+        packageDigest(header, resource.data() + kPackageHeaderLength, static_cast<std::uint32_t>(body));
+    if (!digest) throw std::runtime_error("the SHA-256 digest failed");
+    const P256Signature signature = signer.sign(*digest);
+    resource.insert(resource.end(), std::begin(kSignatureMagic), std::end(kSignatureMagic));
+    resource.insert(resource.end(), signer.keyId.begin(), signer.keyId.end());
+    resource.insert(resource.end(), signature.begin(), signature.end());
+    return resource;
+}
+
 }  // namespace tarnwick::pack

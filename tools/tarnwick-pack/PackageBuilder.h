@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "installer/package/PackageSignature.h"
 
 namespace tarnwick::pack {
 
@@ -56,5 +59,18 @@ std::vector<std::uint8_t> buildPackage(std::uint16_t version, const std::vector<
                                        const LzmaSettings& settings = {}, std::uint32_t word1 = 0,
                                        std::uint32_t word2 = 0,
                                        const std::vector<std::uint8_t>& trailer = {});
+
+// Makes the signature over a package's digest with the private key whose
+// public key has keyId.
+struct Signer {
+    KeyId keyId{};
+    std::function<P256Signature(const PackageDigest&)> sign;
+};
+
+// The resource with a signature block appended to its trailer. The header's
+// trailer size grows by the block first, since the signature covers the
+// header. Throws std::length_error when the body would reach 4 GiB, and
+// std::runtime_error when the digest cannot be made.
+std::vector<std::uint8_t> signResource(std::vector<std::uint8_t> resource, const Signer& signer);
 
 }  // namespace tarnwick::pack

@@ -1,9 +1,12 @@
-// tarnwick-pack: builds an update package from a folder, or lists one.
+// tarnwick-pack: builds an update package from a folder, lists one, or
+// checks its publisher's signature.
 //
 //   tarnwick-pack build SOURCE OUTPUT --version N [--program NAME]
 //                 [--remove NAME]... [--reset NAME]... [--words W1,W2]
 //                 [--trailer FILE] [--level 0-9] [--dictionary BYTES]
+//                 [--sign PRIVATE.pem]
 //   tarnwick-pack list PACKAGE
+//   tarnwick-pack verify PACKAGE PUBLIC.pem
 //
 // Names are relative to SOURCE and backslash-separated, as in the package,
 // and UTF-8, as this system's file names are.
@@ -14,15 +17,19 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "installer/codec/LzmaUnpack.h"
 #include "installer/core/ByteOrder.h"
+#include "installer/package/PackageSignature.h"
 #include "installer/platform/Utf8.h"
 #include "tools/tarnwick-pack/FolderScan.h"
 #include "tools/tarnwick-pack/PackageBuilder.h"
+#include "tools/tarnwick-pack/PemSigner.h"
 
 namespace {
 
@@ -32,8 +39,9 @@ using namespace tarnwick;
     std::fprintf(stderr,
                  "usage: tarnwick-pack build SOURCE OUTPUT --version N [--program NAME] [--remove NAME]...\n"
                  "                          [--reset NAME]... [--words W1,W2] [--trailer FILE]\n"
-                 "                          [--level 0-9] [--dictionary BYTES]\n"
-                 "       tarnwick-pack list PACKAGE\n");
+                 "                          [--level 0-9] [--dictionary BYTES] [--sign PRIVATE.pem]\n"
+                 "       tarnwick-pack list PACKAGE\n"
+                 "       tarnwick-pack verify PACKAGE PUBLIC.pem\n");
     std::exit(2);
 }
 
@@ -41,6 +49,16 @@ std::vector<std::uint8_t> readFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     if (!file) throw std::runtime_error("cannot read " + path);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::string hexText(const KeyId& id) {
+    std::string text;
+    char pair[3];
+    for (const std::uint8_t byte : id) {
+        std::snprintf(pair, sizeof pair, "%02x", byte);
+        text += pair;
+    }
+    return text;
 }
 
 std::uint32_t parseNumber(const char* text) {
@@ -60,6 +78,7 @@ int build(int argc, char** argv) {
     bool haveVersion = false;
     std::uint32_t words[2] = {0, 0};
     std::vector<std::uint8_t> trailer;
+    std::optional<pack::Signer> signer;
     for (int i = 4; i < argc; ++i) {
         const std::string option = argv[i];
         if (i + 1 >= argc) usage();
@@ -80,6 +99,14 @@ int build(int argc, char** argv) {
             words[1] = parseNumber(comma + 1);
         } else if (option == "--trailer") {
             trailer = readFile(value);
+        } else if (option == "--sign") {
+            const auto pem = readFile(value);
+            try {
+                signer =
+                    pack::pemSigner(std::string_view(reinterpret_cast<const char*>(pem.data()), pem.size()));
+            } catch (const std::runtime_error& error) {
+                throw std::runtime_error(std::string(value) + ": " + error.what());
+            }
         } else if (option == "--level") {
             lzma.level = static_cast<int>(parseNumber(value));
         } else if (option == "--dictionary") {
@@ -91,14 +118,16 @@ int build(int argc, char** argv) {
     if (!haveVersion || version > 0xFFFF) throw std::runtime_error("--version must be given, 0 to 65535");
 
     const auto entries = pack::scanFolder(source, scan);
-    const auto resource =
+    auto resource =
         pack::buildPackage(static_cast<std::uint16_t>(version), entries, lzma, words[0], words[1], trailer);
     if (resource.empty()) throw std::runtime_error("the LZMA encoder failed");
+    if (signer) resource = pack::signResource(std::move(resource), *signer);
     std::ofstream file(output, std::ios::binary);
     file.write(reinterpret_cast<const char*>(resource.data()), static_cast<std::streamsize>(resource.size()));
     if (!file.flush()) throw std::runtime_error("cannot write " + output);
-    std::printf("%s: version %u, %zu entries, %u bytes unpacked, %zu bytes packed\n", output.c_str(), version,
-                entries.size(), loadBigEndian32(resource.data() + 4), resource.size() - 16 - trailer.size());
+    std::printf("%s: version %u, %zu entries, %u bytes unpacked, %u bytes packed\n", output.c_str(), version,
+                entries.size(), loadBigEndian32(resource.data() + 4), loadBigEndian32(resource.data() + 8));
+    if (signer) std::printf("signed for key id %s\n", hexText(signer->keyId).c_str());
     return 0;
 }
 
@@ -184,12 +213,47 @@ int list(int argc, char** argv) {
     return 0;
 }
 
+// Exit code 0 only for a package that the installer built with this key
+// would install; 1, saying why, for any other.
+int verify(int argc, char** argv) {
+    if (argc != 4) usage();
+    const auto resource = readFile(argv[2]);
+    const auto pem = readFile(argv[3]);
+    const auto key =
+        publisherKeyFromPem(std::string_view(reinterpret_cast<const char*>(pem.data()), pem.size()));
+    if (!key) throw std::runtime_error(std::string(argv[3]) + ": not a P-256 public key in PEM form");
+    if (resource.size() < kPackageHeaderLength) throw std::runtime_error("shorter than a package header");
+    std::uint8_t header[kPackageHeaderLength];
+    std::copy(resource.begin(), resource.begin() + kPackageHeaderLength, header);
+    const std::uint64_t body = resource.size() - kPackageHeaderLength;
+    if (body != std::uint64_t{loadBigEndian32(header + 8)} + loadBigEndian32(header + 12))
+        throw std::runtime_error("body length does not match the header");
+    switch (checkPackageSignature(*key, header, resource.data() + kPackageHeaderLength,
+                                  static_cast<std::uint32_t>(body))) {
+        case SignatureCheck::kValid:
+            std::printf("%s: signature valid, key id %s\n", argv[2], hexText(key->id).c_str());
+            return 0;
+        case SignatureCheck::kUnsigned:
+            std::printf("%s: not signed\n", argv[2]);
+            break;
+        case SignatureCheck::kOtherKey:
+            std::printf("%s: signed for another key (key id %s expected)\n", argv[2],
+                        hexText(key->id).c_str());
+            break;
+        case SignatureCheck::kInvalid:
+            std::printf("%s: signature does not match the package\n", argv[2]);
+            break;
+    }
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     try {
         if (argc >= 2 && std::strcmp(argv[1], "build") == 0) return build(argc, argv);
         if (argc >= 2 && std::strcmp(argv[1], "list") == 0) return list(argc, argv);
+        if (argc >= 2 && std::strcmp(argv[1], "verify") == 0) return verify(argc, argv);
         usage();
     } catch (const std::exception& error) {
         std::fprintf(stderr, "tarnwick-pack: %s\n", error.what());

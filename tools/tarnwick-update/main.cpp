@@ -2,27 +2,32 @@
 // worker performs it, reporting to the console.
 //
 //   tarnwick-update [--host ADDRESS] [--reply-timeout MS] [--idle-timeout MS] [--launch] [--log FILE]
-//                   [--decode-after-download]
+//                   [--publisher-key PUBLIC.pem] [--ca-file PEM] [--decode-after-download]
 //
 // Prints the status lines and progress, then the outcome and what the
 // Windows program would show. --reply-timeout bounds each rendezvous reply;
 // --idle-timeout bounds each wait for a byte from a proxy or the web server,
 // and the web server's whole response head (both 30000 by default). With
 // --launch an installed client is started. --log appends the lines that
-// Tarnwick.exe writes to its log to FILE as well. The package is decoded
-// while it downloads; --decode-after-download waits for its last byte
-// instead, as a baseline to measure that against.
+// Tarnwick.exe writes to its log to FILE as well. --publisher-key checks the
+// package's signature with that key in place of the one built in; --ca-file
+// trusts the certificates in PEM as roots for https, besides the system's.
+// The package is decoded while it downloads; --decode-after-download waits
+// for its last byte instead, as a baseline to measure that against.
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
 #include "installer/core/Log.h"
 #include "installer/core/UserNotice.h"
 #include "installer/package/LaunchProgram.h"
+#include "installer/platform/Tls.h"
 #include "installer/update/Outcome.h"
 #include "installer/update/UpdateRun.h"
 
@@ -78,10 +83,27 @@ int main(int argc, char** argv) {
             launch = true;
         } else if (std::strcmp(argv[i], "--log") == 0 && i + 1 < argc) {
             log = std::make_unique<Log>(argv[++i]);
+        } else if (std::strcmp(argv[i], "--publisher-key") == 0 && i + 1 < argc) {
+            std::ifstream file(argv[++i], std::ios::binary);
+            run.publisherKey = publisherKeyFromPem(
+                std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
+            if (!run.publisherKey) {
+                std::fprintf(stderr, "tarnwick-update: %s: not a P-256 public key in PEM form\n", argv[i]);
+                return 2;
+            }
+        } else if (std::strcmp(argv[i], "--ca-file") == 0 && i + 1 < argc) {
+            if (!platform::trustRootsAlsoFrom(argv[++i])) {
+                std::fprintf(stderr,
+                             "tarnwick-update: %s: no certificate to trust (or no TLS in this build)\n",
+                             argv[i]);
+                return 2;
+            }
         } else {
             std::fprintf(stderr,
                          "usage: tarnwick-update [--host ADDRESS] [--reply-timeout MS] [--idle-timeout MS] "
-                         "[--launch] [--log FILE] [--decode-after-download]\n");
+                         "[--launch] [--log FILE]\n"
+                         "                       [--publisher-key PUBLIC.pem] [--ca-file PEM] "
+                         "[--decode-after-download]\n");
             return 2;
         }
     }

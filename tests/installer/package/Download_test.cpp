@@ -10,10 +10,12 @@
 #include "installer/core/Failure.h"
 #include "installer/package/UpdateJob.h"
 #include "installer/platform/Folders.h"
+#include "installer/platform/Tls.h"
 #include "tests/support/RecordedNotices.h"
 #include "tests/support/SamplePackage.h"
 #include "tests/support/ScratchDir.h"
 #include "tests/support/ScriptedPeer.h"
+#include "tests/support/TestSigning.h"
 #include "tests/support/ThrownCode.h"
 
 namespace tarnwick {
@@ -43,6 +45,8 @@ protected:
         // Proxy settings beside the program: none, and never the user's own.
         fs::create_directories(fs::path(platform::programFolder()) / "Tarnwick Prefs");
         writeAll(kPeers / "nginx" / "www" / kServed.substr(1), resource());
+        writeAll(kPeers / "nginx" / "www" / "package-signed.bin", signedResource());
+        writeAll(kPeers / "nginx" / "www" / "package-altered.bin", alteredResource());
     }
 
     Download() {
@@ -51,6 +55,16 @@ protected:
     }
 
     static const Bytes& resource() { return test::samplePackage().resource; }
+    static const Bytes& signedResource() {
+        static const Bytes bytes = test::signedWith(resource(), test::kPublisherTestKey);
+        return bytes;
+    }
+    // Signed, then one bit of the packed package changed on its way.
+    static Bytes alteredResource() {
+        Bytes bytes = signedResource();
+        bytes[bytes.size() / 2] ^= 0x01;
+        return bytes;
+    }
     fs::path recordFolder() const { return scratch_.path() / "prefs"; }
     fs::path recordPath() const { return recordFolder() / UpdateJob::kRecordFileName; }
     fs::path installFolder() const { return scratch_.path() / "app"; }
@@ -64,6 +78,7 @@ protected:
         job.setRecordFolder((recordFolder().string() + platform::kPathSeparator).c_str());
         job.setInstallFolder((installFolder().string() + platform::kPathSeparator).c_str());
         job.setIdleTimeout(idleTimeout);
+        job.setPublisherKey(publisherKey_);
         return test::thrownCode([&] {
             job.download(url.c_str(), version);
             job.install();
@@ -88,6 +103,7 @@ protected:
     test::ScratchDir scratch_;
     test::RecordedNotices notices_;
     test::ScriptedPeer web_{(kPeers / "scripted-package").string()};
+    std::optional<PublisherKey> publisherKey_;
 };
 
 // A web server that stops in the middle of the body, and one that drips its
@@ -246,6 +262,81 @@ TEST_F(Download, RecordOfOnlyTheHeaderResumesAtSixteen) {
     EXPECT_EQ(update(scriptedUrl()), std::nullopt);
     EXPECT_NE(webRequest().find("Range: bytes=16-\r\n"), std::string::npos);
     test::expectSampleInstalledIn(installFolder());
+}
+
+// With a publisher key, a body whose signature does not hold is dropped as
+// soon as it is whole: nothing is installed, and no record is left to resume
+// or reuse, not even the one an earlier transfer of it had saved.
+TEST_F(Download, AlteredSignedPackagesAreDroppedWithTheirRecord) {
+    publisherKey_ = test::publisherKeyOf(test::kPublisherTestKey);
+    const std::string altered = "http://" + peer(1) + "/package-altered.bin";
+    const Bytes alteredBytes = alteredResource();
+    const std::vector<std::pair<std::optional<Bytes>, std::string>> cases = {
+        {std::nullopt, altered},
+        {Bytes(alteredBytes.begin(), alteredBytes.begin() + 100), altered},
+        {std::nullopt, nginxUrl()},  // unsigned
+    };
+    for (const auto& [record, url] : cases) {
+        SCOPED_TRACE(url + (record ? ", resumed" : ""));
+        test::RecordedNotices notices;
+        if (record) writeAll(recordPath(), *record);
+        EXPECT_EQ(update(url), kQuietFailure);
+        EXPECT_EQ(notices.alerts(),
+                  (std::vector<test::RecordedNotices::Alert>{
+                      {"Update Not Verified",
+                       "The downloaded update could not be verified and was not installed."}}));
+        EXPECT_FALSE(fs::exists(recordPath()));
+        EXPECT_TRUE(fs::is_empty(installFolder()));
+    }
+
+    EXPECT_EQ(update("http://" + peer(1) + "/package-signed.bin"), std::nullopt);
+    EXPECT_FALSE(fs::exists(recordPath()));
+    test::expectSampleInstalledIn(installFolder());
+}
+
+// A whole body in the record that lacks the key's signature (kept by a run
+// that checked nothing, or altered on disk) is not used: the package is
+// downloaded afresh.
+TEST_F(Download, WholeRecordedBodyWithoutTheSignatureIsDownloadedAfresh) {
+    publisherKey_ = test::publisherKeyOf(test::kPublisherTestKey);
+    writeAll(recordPath(), resource());
+    playWeb({"head\n" + test::okHeadStep(signedResource().size()) + "\n" +
+             test::bytesStep(signedResource(), 0, signedResource().size())});
+    EXPECT_EQ(update(scriptedUrl()), std::nullopt);
+    EXPECT_NE(webRequest(), "");
+    EXPECT_EQ(webRequest().find("Range:"), std::string::npos) << webRequest();
+    EXPECT_FALSE(fs::exists(recordPath()));
+    test::expectSampleInstalledIn(installFolder());
+    EXPECT_TRUE(notices_.alerts().empty());
+}
+
+// Over https a download resumes as over http: the body continues from the
+// record's end, where the first progress report already stands.
+TEST_F(Download, ResumesOverHttps) {
+    if (!platform::trustRootsAlsoFrom((kPeers / "tls" / "ca.pem").string().c_str()))
+        GTEST_SKIP() << "no TLS in this build";
+    struct FirstProgress final : ProgressSink {
+        void setStatusText(const char*) override {}
+        void setProgress(std::uint32_t done, std::uint32_t total) override {
+            if (total != 0 && !first) first = done;
+        }
+        std::optional<std::uint32_t> first;
+    } progress;
+    const std::uint32_t held = static_cast<std::uint32_t>(resource().size() / 2) - 16;
+    writeAll(recordPath(), firstBytes(16 + held));
+    UpdateJob job;
+    job.setRecordFolder((recordFolder().string() + platform::kPathSeparator).c_str());
+    job.setInstallFolder((installFolder().string() + platform::kPathSeparator).c_str());
+    job.setProgressSink(&progress);
+    EXPECT_EQ(test::thrownCode([&] {
+                  job.download(("HTTPS://" + peer(4) + kServed).c_str(), 7);
+                  job.install();
+              }),
+              std::nullopt);
+    EXPECT_EQ(progress.first, held);
+    EXPECT_FALSE(fs::exists(recordPath()));
+    test::expectSampleInstalledIn(installFolder());
+    EXPECT_TRUE(notices_.alerts().empty());
 }
 
 }  // namespace

@@ -6,17 +6,20 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "installer/platform/FileSystem.h"
 #include "installer/platform/Folders.h"
+#include "installer/platform/Tls.h"
 #include "tests/support/HeldFile.h"
 #include "tests/support/RecordedNotices.h"
 #include "tests/support/SamplePackage.h"
 #include "tests/support/ScratchDir.h"
 #include "tests/support/ScriptedPeer.h"
+#include "tests/support/TestSigning.h"
 #include "tests/support/UserDataFolder.h"
 
 namespace tarnwick {
@@ -58,6 +61,8 @@ protected:
         fs::create_directories(prefsFolder());
         const std::string longName = readText(kPeers / "rendezvous" / "long-url");
         writeAll(kWebRoot / "e2e.bin", test::samplePackage().resource);
+        writeAll(kWebRoot / "e2e-signed.bin",
+                 test::signedWith(test::samplePackage().resource, test::kPublisherTestKey));
         writeAll(kWebRoot / longName.substr(longName.rfind('/') + 1), test::samplePackage().resource);
     }
 
@@ -76,8 +81,10 @@ protected:
     static fs::path recordPath() { return prefsFolder() / "TarnwickArchive"; }
     static fs::path installFolder() { return fs::path(platform::userDataFolder()) / "Tarnwick" / "Tarnwick"; }
 
-    UpdateRun runAgainst(int host, std::uint32_t idleTimeout = kDefaultIdleTimeout) {
+    UpdateRun runAgainst(int host, std::uint32_t idleTimeout = kDefaultIdleTimeout,
+                         std::optional<PublisherKey> publisherKey = std::nullopt) {
         UpdateRun run;
+        run.publisherKey = publisherKey;
         run.rendezvousHost = peer(host);
         run.progress = &progress_;
         run.replyTimeoutMilliseconds = 2000;
@@ -317,6 +324,37 @@ TEST_F(UpdateRunTest, TheUpdateToolLogsItsRunWhenAsked) {
     expectLogSays(installed, {"offered version ", "received ", "installed ", "outcome 6 (installed)"});
 }
 #endif
+
+// With a publisher key a run installs only a package with its signature; any
+// other ends the run as a failure after its own alert, having written nothing
+// and kept no record. Without a key the signature is trailer like any other.
+TEST_F(UpdateRunTest, APublisherKeyAdmitsOnlyPackagesWithItsSignature) {
+    const PublisherKey key = test::publisherKeyOf(test::kPublisherTestKey);
+    // .10 offers the unsigned package, .36 the signed one.
+    EXPECT_EQ(runAgainst(10, kDefaultIdleTimeout, key).outcome, kOutcomeFailed);
+    const test::RecordedNotices::Alert notVerified = {
+        "Update Not Verified", "The downloaded update could not be verified and was not installed."};
+    EXPECT_EQ(notices_.alerts(), std::vector{notVerified});
+    EXPECT_FALSE(fs::exists(installFolder()));
+    EXPECT_FALSE(fs::exists(recordPath()));
+
+    EXPECT_EQ(runAgainst(36, kDefaultIdleTimeout, key).outcome, kOutcomeInstalled);
+    expectInstalledTree();
+    (void)platform::removeTree(installFolder().string().c_str());
+    EXPECT_EQ(runAgainst(36).outcome, kOutcomeInstalled);
+    expectInstalledTree();
+    EXPECT_EQ(notices_.alerts().size(), 1u);
+}
+
+// .37 offers the package at an https address of a server whose certificate
+// comes from the test CA.
+TEST_F(UpdateRunTest, InstallsOverHttpsFromAServerItCanVerify) {
+    if (!platform::trustRootsAlsoFrom((kPeers / "tls" / "ca.pem").string().c_str()))
+        GTEST_SKIP() << "no TLS in this build";
+    EXPECT_EQ(runAgainst(37).outcome, kOutcomeInstalled);
+    expectInstalledTree();
+    EXPECT_TRUE(notices_.alerts().empty());
+}
 
 }  // namespace
 }  // namespace tarnwick

@@ -4,6 +4,8 @@
 # logs and pid file in a folder of its own, and stopped by that pid alone.
 #
 #   peers.sh nginx     ADDRESS DIR [ADDRESS...]   web server on port 80, serving DIR/www
+#   peers.sh nginx-conf DIR ADDRESS PORT          nginx with the configuration DIR/nginx.conf
+#                      that the caller wrote, ready once ADDRESS:PORT accepts
 #   peers.sh tinyproxy ADDRESS PORT DIR [USER PASS] HTTP proxy, with Basic auth when given
 #   peers.sh dante     ADDRESS PORT DIR METHODS [BLOCKED]  SOCKS 4/5 proxy; METHODS as danted's
 #                      socksmethod ("none username", "username"); BLOCKED an address it refuses.
@@ -107,6 +109,14 @@ http {
 CONF
     launch "$dir" nginx nginx -c "$dir/nginx.conf"
     wait_for_port "$address" 80 "$(cat "$dir/pid")"
+}
+
+start_nginx_conf() {
+    local dir=$1 address=$2 port=$3
+    dir=$(cd "$dir" && pwd)
+    require_free "$address" "$port"
+    launch "$dir" nginx nginx -c "$dir/nginx.conf"
+    wait_for_port "$address" "$port" "$(cat "$dir/pid")"
 }
 
 start_tinyproxy() {
@@ -240,6 +250,7 @@ command=${1:-}
 shift || true
 case $command in
     nginx) start_nginx "$@" ;;
+    nginx-conf) start_nginx_conf "$@" ;;
     tinyproxy) start_tinyproxy "$@" ;;
     dante) start_dante "$@" ;;
     scripted) start_scripted "$@" ;;

@@ -16,10 +16,16 @@ Steps, one a line:
   send TEXT     send TEXT, with backslash escapes such as \\r\\n and \\x00
   hex HH HH...  send these bytes
   sleep MS      wait MS milliseconds
-Missing blocks, and the end of a block, close the connection.
+  notify        end TLS with the closing alert (TLS connections only)
+Missing blocks, and the end of a block, close the connection; a TLS
+connection is then closed without the closing alert, as a cut transfer is.
+
+With SCRIPTED_TLS_CERT and SCRIPTED_TLS_KEY (PEM files) in the environment,
+connections to port 443 speak TLS with that certificate.
 """
 import os
 import socket
+import ssl
 import sys
 import threading
 import time
@@ -64,6 +70,12 @@ def receive(conn, count, record):
 
 
 def play(conn):
+    if conn.getsockname()[1] == 443 and tls is not None:
+        try:
+            conn = tls.wrap_socket(conn, server_side=True)
+        except (OSError, ssl.SSLError):
+            conn.close()
+            return
     index, steps = next_block()
     path = os.path.join(folder, "received.%d" % (index or 0))
 
@@ -97,6 +109,8 @@ def play(conn):
                 conn.sendall(bytes.fromhex(argument))
             elif verb == "sleep":
                 time.sleep(int(argument) / 1000.0)
+            elif verb == "notify":
+                conn = conn.unwrap()
     except OSError:
         pass
     finally:
@@ -108,6 +122,11 @@ def serve(listener):
         conn, _ = listener.accept()
         threading.Thread(target=play, args=(conn,), daemon=True).start()
 
+
+tls = None
+if os.environ.get("SCRIPTED_TLS_CERT"):
+    tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    tls.load_cert_chain(os.environ["SCRIPTED_TLS_CERT"], os.environ["SCRIPTED_TLS_KEY"])
 
 for port in ports:
     listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
