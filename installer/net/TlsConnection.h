@@ -19,9 +19,9 @@ public:
     explicit TlsConnection(std::unique_ptr<Connection> inner);
     ~TlsConnection() override;
 
-    // Negotiates TLS with host and checks its certificate. False when the
-    // system has no TLS, no session came about, or the server's identity
-    // could not be verified; the connection is then closed.
+    // Negotiates TLS with host and checks its certificate. False when no
+    // session came about or the server's identity could not be verified; the
+    // connection is then closed.
     [[nodiscard]] bool handshake(const char* host);
 
     void sendAll(const void* data, std::uint32_t length) override;

@@ -52,7 +52,8 @@ public:
 
     // Fetches the package that url names, resuming from the download record
     // when one for packageVersion exists; a record that holds the whole body
-    // and unpacks is used without a request. The whole body ends up in
+    // and unpacks (with its signature, when a publisher key is set) is used
+    // without a request. The whole body ends up in
     // memory, and in the record until install has succeeded. Shows
     // "Download Not Completed" when it fails knowing no package header. With
     // a publisher key, a whole body without its valid signature is never

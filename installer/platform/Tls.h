@@ -6,9 +6,11 @@
 namespace tarnwick::platform {
 
 // TLS 1.2 or newer on the client side, over whatever byte stream the caller
-// has (a direct connection, or one through a proxy): OpenSSL natively. The
-// session never touches a socket itself; it sends and receives through the
-// caller's transport, whose exceptions pass through every call unchanged.
+// has (a direct connection, or one through a proxy): OpenSSL natively,
+// SChannel through SSPI on Windows, with the certificate checked by the
+// system's chain engine. The session never touches a socket itself; it sends
+// and receives through the caller's transport, whose exceptions pass through
+// every call unchanged.
 
 class TlsTransport {
 public:
@@ -37,14 +39,13 @@ public:
     [[nodiscard]] virtual std::int32_t receive(void* buffer, std::uint32_t capacity) = 0;
 };
 
-// A session over transport, which must outlive it; null where this build has
-// no TLS.
+// A session over transport, which must outlive it; null when the system
+// offers none.
 std::unique_ptr<TlsSession> startTlsSession(TlsTransport& transport);
 
 // Trusts the certificates in a PEM file as roots, besides the system's, for
 // every later session of the process. Call it before any session starts.
-// False, trusting nothing more, when the file holds no certificate or this
-// build has no TLS.
+// False, trusting nothing more, when the file holds no certificate.
 [[nodiscard]] bool trustRootsAlsoFrom(const char* pemFile);
 
 }  // namespace tarnwick::platform

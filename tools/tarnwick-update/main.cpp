@@ -93,9 +93,7 @@ int main(int argc, char** argv) {
             }
         } else if (std::strcmp(argv[i], "--ca-file") == 0 && i + 1 < argc) {
             if (!platform::trustRootsAlsoFrom(argv[++i])) {
-                std::fprintf(stderr,
-                             "tarnwick-update: %s: no certificate to trust (or no TLS in this build)\n",
-                             argv[i]);
+                std::fprintf(stderr, "tarnwick-update: %s: no certificate to trust\n", argv[i]);
                 return 2;
             }
         } else {
