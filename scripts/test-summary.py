@@ -36,7 +36,7 @@ def summarize(label, build):
     try:
         cases = ElementTree.parse(os.path.join(results, "ctest.xml")).getroot().iter("testcase")
     except (OSError, ElementTree.ParseError):
-        print(f"  {label:<8} no test report: the build or CTest failed")
+        print(f"  {label:<11} no test report: the build or CTest failed")
         return 0, 1
     passed_all = failed_all = 0
     for case in sorted(cases, key=lambda case: case.get("name")):
@@ -45,7 +45,7 @@ def summarize(label, build):
         counts = case_counts(os.path.join(results, name + ".xml"))
         if counts is None:
             if not ctest_passed:
-                print(f"  {label:<8} {name:<40} failed, no report of its cases")
+                print(f"  {label:<11} {name:<40} failed, no report of its cases")
                 failed_all += 1
             continue
         tests, failed = counts
@@ -54,7 +54,7 @@ def summarize(label, build):
         if not ctest_passed and failed == 0:
             failed = 1
             note = " (the program failed after its cases)"
-        print(f"  {label:<8} {name:<40} {tests:4d} tests, {failed} failed{note}")
+        print(f"  {label:<11} {name:<40} {tests:4d} tests, {failed} failed{note}")
         passed_all += passed
         failed_all += failed
     print(f"  {label}: {passed_all} passed, {failed_all} failed")

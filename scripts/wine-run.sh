@@ -21,9 +21,17 @@ export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscore
 mkdir -p "$(dirname "$prefix")"
 {
   flock 9
+  # A prefix serves the Wine it was made with: one made before 32-bit Wine
+  # was installed (or removed) fails every program, so it is made anew.
+  loaders=$(cd /usr/lib/wine 2>/dev/null && ls wine wine64 2>/dev/null | tr '\n' ' ')
+  if [ -f "$prefix/system.reg" ] && [ "$(cat "$prefix/.loaders" 2>/dev/null)" != "$loaders" ]; then
+    wineserver -k 2>/dev/null || true
+    rm -rf -- "$prefix"
+  fi
   if [ ! -f "$prefix/system.reg" ]; then
     wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
     wineserver -w
+    printf '%s' "$loaders" >"$prefix/.loaders"
   fi
   # Wine makes the user's Desktop, Documents and the like links to the home
   # folder of the machine, so that a test deleting a shortcut from the
