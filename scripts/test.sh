@@ -24,15 +24,13 @@ run_suite() {  # preset, title
 run_suite linux "Linux native" || failed=1
 rm -rf build/windows/screenshots
 run_suite windows "Windows under Wine" || failed=1
-# Pakloom for 32-bit hosts: its suite under 32-bit Wine with the ia32 engine.
-run_suite windows-x86 "Windows x86 (Pakloom) under Wine" || failed=1
-for prefix in build/windows/wineprefix build/windows/wineprefix-144dpi build/windows-x86/wineprefix; do
+for prefix in build/windows/wineprefix build/windows/wineprefix-144dpi; do
     WINEPREFIX=$root/$prefix wineserver -k 2>/dev/null || true
 done
 
 # Totals: one line per test program, then each build's and the whole run's.
 echo "== Summary"
-python3 scripts/test-summary.py linux build/linux windows build/windows windows-x86 build/windows-x86 || failed=1
+python3 scripts/test-summary.py linux build/linux windows build/windows || failed=1
 # The screenshots of the windows, for a person to look at: on a display of
 # 96 dpi, then the same windows at 144 dpi.
 screenshots=(build/windows/screenshots/*.png build/windows/screenshots/144dpi/*.png)
