@@ -81,17 +81,27 @@ std::string trimmed(const std::string& text) {
 // speak plain HTTP to port 80 of the host before the first slash, and send
 // the rest as the request's path.
 std::string offerProblem(const std::string& url) {
-    std::string scheme = url.substr(0, 7);
-    std::transform(scheme.begin(), scheme.end(), scheme.begin(),
+    std::string lowered = url;
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
                    [](unsigned char c) { return std::tolower(c); });
-    if (scheme != "http://") return "is not an http:// URL (installers download over plain HTTP)";
+    // Installers fetch http:// from port 80 only, and https:// from 443 or
+    // the port the address names.
+    const bool secure = lowered.rfind("https://", 0) == 0;
+    if (!secure && lowered.rfind("http://", 0) != 0) return "is not an http:// or https:// URL";
     if (std::any_of(url.begin(), url.end(), [](unsigned char c) { return c <= ' ' || c == 0x7F; }))
         return "holds a space or a control character";
-    const std::string rest = url.substr(7);
+    const std::string rest = url.substr(secure ? 8 : 7);
     const auto slash = rest.find('/');
-    const std::string host = rest.substr(0, slash);
+    std::string host = rest.substr(0, slash);
+    if (const auto colon = host.find(':'); colon != std::string::npos) {
+        if (!secure) return "names a port (installers fetch http:// addresses from port 80)";
+        const std::string port = host.substr(colon + 1);
+        if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos ||
+            std::stoul(port) == 0 || std::stoul(port) > 65535)
+            return "names a port outside 1-65535";
+        host.erase(colon);
+    }
     if (host.empty()) return "names no host";
-    if (host.find(':') != std::string::npos) return "names a port (installers always use port 80)";
     if (host.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-") !=
         std::string::npos)
         return "names a host that is neither a host name nor an IPv4 address";

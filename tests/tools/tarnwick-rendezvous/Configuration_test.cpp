@@ -94,14 +94,19 @@ TEST_F(ConfigurationFile, RefusesMistakesNamingTheLine) {
               at + "2: offer needs the package's version beside it (tarnwick-pack list shows it)");
 }
 
-// The installer fetches the offer with a plain HTTP GET from port 80 of the
-// host before the first slash; anything else it could never download.
+// The installer fetches an http:// offer from port 80 of the host before the
+// first slash, and an https:// one from 443 or the port it names; anything
+// else it could never download.
 TEST_F(ConfigurationFile, RefusesOffersInstallersCouldNotDownload) {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"https://a.example/b", "is not an http:// URL (installers download over plain HTTP)"},
-        {"a.example/b", "is not an http:// URL (installers download over plain HTTP)"},
+        {"ftp://a.example/b", "is not an http:// or https:// URL"},
+        {"a.example/b", "is not an http:// or https:// URL"},
         {"http:///b", "names no host"},
-        {"http://a.example:8080/b", "names a port (installers always use port 80)"},
+        {"https://:443/b", "names no host"},
+        {"http://a.example:8080/b", "names a port (installers fetch http:// addresses from port 80)"},
+        {"https://a.example:0/b", "names a port outside 1-65535"},
+        {"https://a.example:65536/b", "names a port outside 1-65535"},
+        {"https://a.example:/b", "names a port outside 1-65535"},
         {"http://user@a.example/b", "names a host that is neither a host name nor an IPv4 address"},
         {"http://a.example", "names no file"},
         {"http://a.example/", "names no file"},
@@ -112,7 +117,8 @@ TEST_F(ConfigurationFile, RefusesOffersInstallersCouldNotDownload) {
             << url;
     EXPECT_EQ(refusal("version = 1\noffer = http://a.example/" + std::string(240, 'u') + "\n"),
               path_ + ":2: offer takes a URL of at most 255 bytes");
-    EXPECT_EQ(refusal("version = 1\noffer = HTTP://A.example/b\n"), "");
+    for (const char* url : {"HTTP://A.example/b", "https://cdn.example/b", "HTTPS://cdn.example:8443/b"})
+        EXPECT_EQ(refusal(std::string("version = 1\noffer = ") + url + "\n"), "") << url;
 }
 
 TEST_F(ConfigurationFile, TheCommandLineOverridesIt) {
