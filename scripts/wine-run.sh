@@ -23,7 +23,10 @@ mkdir -p "$(dirname "$prefix")"
   flock 9
   # A prefix serves the Wine it was made with: one made before 32-bit Wine
   # was installed (or removed) fails every program, so it is made anew.
-  loaders=$(cd /usr/lib/wine 2>/dev/null && ls wine wine64 2>/dev/null | tr '\n' ' ')
+  loaders=""
+  for loader in wine wine64; do
+    if [ -e "/usr/lib/wine/$loader" ]; then loaders+="$loader "; fi
+  done
   if [ -f "$prefix/system.reg" ] && [ "$(cat "$prefix/.loaders" 2>/dev/null)" != "$loaders" ]; then
     wineserver -k 2>/dev/null || true
     rm -rf -- "$prefix"

@@ -1,32 +1,16 @@
 #include "installer/platform/Signature.h"
 
-#include <windows.h>
-
-#include <bcrypt.h>
-
 #include <cstring>
+
+#include "installer/platform/win32/CngHash.h"
 
 namespace tarnwick::platform {
 
 namespace {
 
-struct AlgorithmClose {
-    void operator()(BCRYPT_ALG_HANDLE algorithm) const { BCryptCloseAlgorithmProvider(algorithm, 0); }
-};
-struct HashDestroy {
-    void operator()(BCRYPT_HASH_HANDLE hash) const { BCryptDestroyHash(hash); }
-};
 struct KeyDestroy {
     void operator()(BCRYPT_KEY_HANDLE key) const { BCryptDestroyKey(key); }
 };
-using Algorithm = std::unique_ptr<void, AlgorithmClose>;
-
-Algorithm openAlgorithm(LPCWSTR name) {
-    BCRYPT_ALG_HANDLE algorithm = nullptr;
-    if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&algorithm, name, nullptr, 0))) return nullptr;
-    return Algorithm(algorithm);
-}
-
 // The DER form that the caller holds, up to the point's leading 0x04: the
 // key's algorithm (EC public key) and curve (P-256). CNG takes X and Y alone.
 constexpr std::uint8_t kP256KeyPrefix[] = {0x30, 0x59, 0x30, 0x13, 0x06, 0x07, 0x2a, 0x86, 0x48,
@@ -37,46 +21,25 @@ static_assert(sizeof kP256KeyPrefix + 64 == kP256PublicKeyLength);
 }  // namespace
 
 struct Sha256::State {
-    Algorithm algorithm = openAlgorithm(BCRYPT_SHA256_ALGORITHM);
-    std::unique_ptr<void, HashDestroy> hash;
-    bool good = false;
-
-    State() {
-        BCRYPT_HASH_HANDLE rawHash = nullptr;
-        if (!algorithm ||
-            !BCRYPT_SUCCESS(BCryptCreateHash(algorithm.get(), &rawHash, nullptr, 0, nullptr, 0, 0)))
-            return;
-        hash.reset(rawHash);
-        good = true;
-    }
+    CngHash hash{BCRYPT_SHA256_ALGORITHM};
 };
 
 Sha256::Sha256() : state_(std::make_unique<State>()) {}
 Sha256::~Sha256() = default;
 
 bool Sha256::update(const void* bytes, std::size_t count) {
-    // CNG takes at most 4 GB per call; a whole package body may come close,
-    // so longer input goes in pieces.
-    auto* p = static_cast<UCHAR*>(const_cast<void*>(bytes));
-    while (state_->good && count > 0) {
-        const ULONG chunk = count > 0x40000000u ? 0x40000000u : static_cast<ULONG>(count);
-        state_->good = BCRYPT_SUCCESS(BCryptHashData(state_->hash.get(), p, chunk, 0));
-        p += chunk;
-        count -= chunk;
-    }
-    return state_->good;
+    return state_->hash.update(bytes, count);
 }
 
 bool Sha256::finish(std::uint8_t (&digest)[32]) {
-    state_->good = state_->good && BCRYPT_SUCCESS(BCryptFinishHash(state_->hash.get(), digest, 32, 0));
-    return state_->good;
+    return state_->hash.finish(digest, sizeof digest);
 }
 
 bool verifyEcdsaP256(const std::array<std::uint8_t, kP256PublicKeyLength>& publicKey,
                      const std::array<std::uint8_t, 32>& digest,
                      const std::array<std::uint8_t, 64>& signature) {
     if (std::memcmp(publicKey.data(), kP256KeyPrefix, sizeof kP256KeyPrefix) != 0) return false;
-    const Algorithm algorithm = openAlgorithm(BCRYPT_ECDSA_P256_ALGORITHM);
+    const CngAlgorithm algorithm = openCngAlgorithm(BCRYPT_ECDSA_P256_ALGORITHM);
     if (!algorithm) return false;
 
     //   BCRYPT_ECCKEY_BLOB { magic, key length 32 } | X (32) | Y (32)

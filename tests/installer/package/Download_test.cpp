@@ -224,19 +224,33 @@ TEST_F(Download, WholeBodyIsKeptUntilInstalledAndThenUsedWithoutARequest) {
     test::expectSampleInstalledIn(installFolder());
 }
 
-// A whole body that no longer unpacks was damaged after it arrived: it goes,
-// and the package is downloaded from its start.
-TEST_F(Download, WholeRecordedBodyThatDoesNotUnpackIsDownloadedAfresh) {
+// A whole body in the record that will not install is not used: one damaged
+// after it arrived, and one without the key's signature (kept by a run that
+// checked nothing, or altered on disk). It goes, and the package is
+// downloaded from its start.
+TEST_F(Download, WholeRecordedBodyThatWillNotInstallIsDownloadedAfresh) {
     Bytes damaged = resource();
     damaged[damaged.size() / 2] ^= 0x55;
-    writeAll(recordPath(), damaged);
-    playWeb({"head\n" + test::okHeadStep(resource().size()) + "\n" +
-             test::bytesStep(resource(), 0, resource().size())});
-    EXPECT_EQ(update(scriptedUrl()), std::nullopt);
-    EXPECT_NE(webRequest(), "");
-    EXPECT_EQ(webRequest().find("Range:"), std::string::npos) << webRequest();
-    EXPECT_FALSE(fs::exists(recordPath()));
-    test::expectSampleInstalledIn(installFolder());
+    const struct {
+        const char* what;
+        bool keyed;
+        const Bytes& recorded;
+        const Bytes& served;
+    } cases[] = {{"damaged", false, damaged, resource()}, {"unsigned", true, resource(), signedResource()}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.keyed) publisherKey_ = test::publisherKeyOf(test::kPublisherTestKey);
+        fs::remove_all(installFolder());
+        fs::create_directory(installFolder());
+        writeAll(recordPath(), c.recorded);
+        playWeb({"head\n" + test::okHeadStep(c.served.size()) + "\n" +
+                 test::bytesStep(c.served, 0, c.served.size())});
+        EXPECT_EQ(update(scriptedUrl()), std::nullopt);
+        EXPECT_NE(webRequest(), "");
+        EXPECT_EQ(webRequest().find("Range:"), std::string::npos) << webRequest();
+        EXPECT_FALSE(fs::exists(recordPath()));
+        test::expectSampleInstalledIn(installFolder());
+    }
     EXPECT_TRUE(notices_.alerts().empty());
 }
 
@@ -292,22 +306,6 @@ TEST_F(Download, AlteredSignedPackagesAreDroppedWithTheirRecord) {
     EXPECT_EQ(update("http://" + peer(1) + "/package-signed.bin"), std::nullopt);
     EXPECT_FALSE(fs::exists(recordPath()));
     test::expectSampleInstalledIn(installFolder());
-}
-
-// A whole body in the record that lacks the key's signature (kept by a run
-// that checked nothing, or altered on disk) is not used: the package is
-// downloaded afresh.
-TEST_F(Download, WholeRecordedBodyWithoutTheSignatureIsDownloadedAfresh) {
-    publisherKey_ = test::publisherKeyOf(test::kPublisherTestKey);
-    writeAll(recordPath(), resource());
-    playWeb({"head\n" + test::okHeadStep(signedResource().size()) + "\n" +
-             test::bytesStep(signedResource(), 0, signedResource().size())});
-    EXPECT_EQ(update(scriptedUrl()), std::nullopt);
-    EXPECT_NE(webRequest(), "");
-    EXPECT_EQ(webRequest().find("Range:"), std::string::npos) << webRequest();
-    EXPECT_FALSE(fs::exists(recordPath()));
-    test::expectSampleInstalledIn(installFolder());
-    EXPECT_TRUE(notices_.alerts().empty());
 }
 
 // Over https a download resumes as over http: the body continues from the
