@@ -39,10 +39,14 @@ trap cleanup EXIT
 rm -rf "$work"
 mkdir -p "$work/direct"
 
+# The generator runs a loop per core, as the server does, so that neither
+# side is held to one core.
+threads=$(nproc)
 run_load() {  # address, extra options...
     local address=$1
     shift
-    "$load" --address "$address" --clients "$clients" --seconds "$seconds" --offer "$offer" --version 7 "$@" |
+    "$load" --address "$address" --clients "$clients" --threads "$threads" --seconds "$seconds" --offer "$offer" \
+        --version 7 "$@" |
         sed 's/^/    /'
 }
 
@@ -57,7 +61,7 @@ log = $work/direct/exchanges.log
 CONF
 bash $peers rendezvous "$work/direct" "$server" --config "$work/direct/server.conf" >/dev/null
 echo "  $server --config $work/direct/server.conf"
-echo "  $load --address $direct --clients $clients --seconds $seconds --offer $offer --version 7"
+echo "  $load --address $direct --clients $clients --threads $threads --seconds $seconds --offer $offer --version 7"
 run_load "$direct"
 
 echo "== The same with $idle idle connections held open"
@@ -72,7 +76,7 @@ echo "== Two servers behind HAProxy (TCP mode, health checks), $clients clients 
 bash scripts/serve-cluster.sh start "$work/cluster" --front "$front" --net "$net" --program "$server" -- \
     --offer "$offer" --version 7 | sed 's/^/  /'
 sleep 1.5  # HAProxy's first health checks
-echo "  $load --address $front --clients $clients --seconds $seconds --offer $offer --version 7"
+echo "  $load --address $front --clients $clients --threads $threads --seconds $seconds --offer $offer --version 7"
 run_load "$front"
 
 echo "== The same, server 1 killed after $((seconds / 2)) s"
