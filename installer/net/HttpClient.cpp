@@ -126,6 +126,13 @@ FailureCode HttpClient::requestWithin(bool allowRedirect, int& requestsLeft) {
     }
 }
 
+bool HttpClient::readHeaderLine(char* line, std::size_t capacity, int& count) {
+    connection_->readLine(line, capacity);
+    if (std::strcmp(line, "\r\n") == 0) return false;
+    if (count++ == kHeaderLinesLimit) throw kGeneralFailure;
+    return true;
+}
+
 FailureCode HttpClient::exchange(bool allowRedirect, int& requestsLeft) {
     if (!urlUsable_) {
         throw kGeneralFailure;
@@ -200,14 +207,7 @@ FailureCode HttpClient::exchange(bool allowRedirect, int& requestsLeft) {
             throw static_cast<FailureCode>(-status);
         }
 
-        for (int headerLines = 0;; ++headerLines) {
-            connection_->readLine(line, sizeof line);
-            if (std::strcmp(line, "\r\n") == 0) {
-                break;
-            }
-            if (headerLines == kHeaderLinesLimit) {
-                throw kGeneralFailure;
-            }
+        for (int headerLines = 0; readHeaderLine(line, sizeof line, headerLines);) {
             if (startsWithIgnoreCase(line, "Content-Range:")) {
                 rangeSeen_ = true;
                 firstByteKnown = parseRangeStart(line + 14, firstByte);
@@ -303,14 +303,7 @@ bool HttpClient::openTunnel(const std::string& credentials) {
     if (!challenged && (status < 200 || status > 299)) {
         throw static_cast<FailureCode>(-status);
     }
-    for (int headerLines = 0;; ++headerLines) {
-        connection_->readLine(line, sizeof line);
-        if (std::strcmp(line, "\r\n") == 0) {
-            break;
-        }
-        if (headerLines == kHeaderLinesLimit) {
-            throw kGeneralFailure;
-        }
+    for (int headerLines = 0; readHeaderLine(line, sizeof line, headerLines);) {
         if (challenged && startsWithIgnoreCase(line, "Proxy-Authenticate: Basic")) {
             proxyChallenge_ = true;
         }

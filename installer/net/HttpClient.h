@@ -77,6 +77,9 @@ private:
     // challenge with further requests while requestsLeft allows.
     FailureCode requestWithin(bool allowRedirect, int& requestsLeft);
     FailureCode exchange(bool allowRedirect, int& requestsLeft);
+    // Reads the head's next header line into line; false at the blank line
+    // that ends the head. A head of more than 100 header lines fails with -3.
+    bool readHeaderLine(char* line, std::size_t capacity, int& count);
     // Asks the HTTP proxy for a tunnel to the server. False when the proxy
     // asks for credentials first (proxyChallenge_ says whether it offered
     // Basic); a refusal is thrown as minus its status.
